@@ -1,0 +1,10 @@
+// kxtapi runtime layer: the objects, strings, messages, threads and
+// operating-system primitives the components are built on.
+//
+// Applications include this umbrella (or the other umbrellas, which include
+// it); the finer headers under kxtapi/rtl/ are an implementation detail.
+#pragma once
+
+#include "kxtapi/rtl/object.h"
+#include "kxtapi/rtl/format.h"
+#include "kxtapi/rtl/strings.h"
