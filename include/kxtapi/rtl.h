@@ -8,3 +8,4 @@
 #include "kxtapi/rtl/object.h"
 #include "kxtapi/rtl/format.h"
 #include "kxtapi/rtl/strings.h"
+#include "kxtapi/rtl/classes.h"
