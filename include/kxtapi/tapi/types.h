@@ -49,7 +49,7 @@ typedef void (*LINECALLBACK)(DWORD, DWORD, DWORD, DWORD, DWORD, DWORD);
 typedef void (*PHONECALLBACK)(DWORD, DWORD, DWORD, DWORD, DWORD, DWORD);
 
 /// Calendar time as TAPI reports it (LINECALLSTATUS.tStateEntryTime).
-typedef struct _SYSTEMTIME {
+typedef struct systemtime_tag {
     WORD wYear;
     WORD wMonth;
     WORD wDayOfWeek;
