@@ -33,6 +33,12 @@ void TFakeForm::Loaded()
     TComponent::Loaded();
 }
 
+void TFakePanel::Loaded()
+{
+    TComponent::Loaded();
+    if (FFailLoaded) throw Exception("panel " + Get_Name() + " cannot load");
+}
+
 TDesignedForm::TDesignedForm(TComponent* AOwner) : TFakeForm(AOwner)
 {
     Port1 = new TFakePort(this);
@@ -72,7 +78,8 @@ void RegisterFakeClasses()
             .Enum("Signal", &TFakeLed::Get_Signal, &TFakeLed::Set_Signal, fsDSR);
         RegisterClass<TFakeForm, TComponent>("TFakeForm")
             .String("Caption", &TFakeForm::Get_Caption, &TFakeForm::Set_Caption);
-        RegisterClass<TFakePanel, TComponent>("TFakePanel");
+        RegisterClass<TFakePanel, TComponent>("TFakePanel")
+            .Boolean("FailLoaded", &TFakePanel::Get_FailLoaded, &TFakePanel::Set_FailLoaded, false);
         RegisterClass<TDesignedForm, TFakeForm>("TDesignedForm");
     });
 }

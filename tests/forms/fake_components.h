@@ -134,11 +134,18 @@ private:
     std::string FCaption;
 };
 
-/// A container that owns components of its own (nested ownership).
+/// A container that owns components of its own (nested ownership). With
+/// FailLoaded set, its `Loaded` raises after the base step.
 class TFakePanel : public TComponent {
 public:
     explicit TFakePanel(TComponent* AOwner) : TComponent(AOwner) {}
     std::string ClassName() const override { return "TFakePanel"; }
+    bool Get_FailLoaded() const { return FFailLoaded; }
+    void Set_FailLoaded(bool V) { FFailLoaded = V; }
+    void Loaded() override;
+
+private:
+    bool FFailLoaded = false;
 };
 
 /// A form whose constructor creates its parts, as an application's form

@@ -248,3 +248,29 @@ TEST_F(FormErrors, DuplicateNamesAndPropertiesAreRefused)
     EXPECT_EQ(twice.Path, "/root/components/0/properties/baud");
     EXPECT_NE(twice.Message().find("given twice"), std::string::npos);
 }
+
+TEST_F(FormErrors, AFailingLoadedLetsTheOthersLoadThenFreesWhatWasCreated)
+{
+    const std::string text = Form(R"(      {"class": "TFakePanel", "name": "Pn", "properties": {"FailLoaded": true}},
+      {"class": "TFakePort", "name": "P"})");
+    TFakeForm owner(nullptr);
+    try {
+        ReadNewComponent(text, &owner);
+        FAIL();
+    } catch (const EReadError&) {
+        FAIL() << "a component's own failure is not a file error";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "panel Pn cannot load");
+    }
+    EXPECT_EQ(owner.ComponentCount(), 0);
+    ASSERT_EQ(LoadLog().size(), 2u);   // the port after the panel still loaded
+    EXPECT_EQ(LoadLog()[1].rfind("P: ", 0), 0u);
+
+    // Into an existing root: the root has finished loading and keeps its
+    // properties; the components created are gone.
+    TFakeForm root(nullptr);
+    EXPECT_THROW(ReadComponent(text, &root), Exception);
+    EXPECT_EQ(root.ComponentCount(), 0);
+    EXPECT_EQ(root.Get_Caption(), "old");
+    EXPECT_FALSE(root.IsLoading());
+}
