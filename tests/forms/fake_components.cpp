@@ -58,7 +58,9 @@ void RegisterFakeClasses()
         RegisterEnum<TFakeSignal>("TFakeSignal", {"fsDSR", "fsCTS", "fsDCD"});
         RegisterClass<TFakeOptions, TPersistent>("TFakeOptions")
             .Cardinal("ReplyTimeout", &TFakeOptions::Get_ReplyTimeout, &TFakeOptions::Set_ReplyTimeout, 60000)
-            .Boolean("SyncMode", &TFakeOptions::Get_SyncMode, &TFakeOptions::Set_SyncMode, true);
+            .Boolean("SyncMode", &TFakeOptions::Get_SyncMode, &TFakeOptions::Set_SyncMode, true)
+            .Integer("Retries", [](const TFakeOptions& O) { return O.Get_Limit(0); },
+                     [](TFakeOptions& O, int32_t V) { O.Set_Limit(0, V); }, 3);
         RegisterClass<TFakePort, TComponent>("TFakePort")
             .Boolean("Active", &TFakePort::Get_Active, &TFakePort::Set_Active)
             .Integer("Baud", &TFakePort::Get_Baud, &TFakePort::Set_Baud, 9600)

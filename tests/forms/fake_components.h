@@ -26,8 +26,12 @@ public:
     void Set_ReplyTimeout(uint32_t V) { FReplyTimeout = V; }
     bool Get_SyncMode() const { return FSyncMode; }
     void Set_SyncMode(bool V) { FSyncMode = V; }
+    /// An indexed pair of accessors, published through lambdas.
+    int32_t Get_Limit(int Index) const { return FLimits[Index]; }
+    void Set_Limit(int Index, int32_t V) { FLimits[Index] = V; }
 
 private:
+    int32_t FLimits[2] = {3, 0};
     uint32_t FReplyTimeout = 60000;
     bool FSyncMode = true;
 };

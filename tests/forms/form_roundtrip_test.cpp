@@ -42,6 +42,7 @@ std::unique_ptr<TFakeForm> SampleForm()
     port->Set_Description("K\xFChlschrank");
     port->Set_XonChar(static_cast<char>(0xA7));
     port->Get_Options()->Set_ReplyTimeout(1500);
+    port->Get_Options()->Set_Limit(0, 5);
     auto* panel = new TFakePanel(form.get());
     panel->Set_Name("Panel1");
     auto* port2 = new TFakeFastPort(panel);
@@ -71,7 +72,7 @@ TEST_F(Forms, WritesOnlyStoredValuesThatDifferFromTheirDefaults)
     const json& port = root["components"][0];
     EXPECT_EQ(port, json::parse(R"({"class": "TFakePort", "name": "Port1", "properties": {
         "Active": true, "Baud": 19200, "Description": "Kühlschrank", "Flow": ["ffUseRTS", "ffXonXoff"],
-        "Options": {"ReplyTimeout": 1500}, "Parity": "fpEven", "XonChar": "§"}})"));
+        "Options": {"ReplyTimeout": 1500, "Retries": 5}, "Parity": "fpEven", "XonChar": "§"}})"));
     // A port at its defaults writes only what has no default.
     const json& port2 = root["components"][1]["components"][0];
     EXPECT_EQ(port2, json::parse(R"({"class": "TFakeFastPort", "name": "Port2",
@@ -94,6 +95,7 @@ TEST_F(Forms, RoundTripRecreatesTheTreeAndLoadedSeesEverythingSet)
     EXPECT_EQ(port->Get_Description(), "K\xFChlschrank");
     EXPECT_EQ(port->Get_XonChar(), static_cast<char>(0xA7));
     EXPECT_TRUE(port->IsOpen());   // the wish stored while loading, applied by Loaded
+    EXPECT_EQ(port->Get_Options()->Get_Limit(0), 5);
     auto* panel = copy->FindComponent("Panel1");
     auto* port2 = dynamic_cast<TFakeFastPort*>(panel->FindComponent("Port2"));
     ASSERT_NE(port2, nullptr);

@@ -16,14 +16,15 @@
 //   RegisterClass<TComPort, TComponent>("TComPort")
 //       .Boolean("Active", &TComPort::Get_Active, &TComPort::Set_Active)   // no default: always written
 //       .Integer("Baud", &TComPort::Get_Baud, &TComPort::Set_Baud, 9600)   // written when not 9600
-//       .Boolean("CTS", &TComPort::Get_CTS)                                // read-only: listed, not streamed
+//       .Boolean("CTS", [](TComPort& P) { return P.Get_ModemState(1); })   // read-only: listed, not streamed
+//       .Cardinal("Databits", &TComPort::Get_Databits, &TComPort::Set_Databits, 8)   // uint8_t: 0..255
 //       .Object("EventChars", &TComPort::Get_EventChars)                   // sub-object, streams nested
 //       .Set("FlowControl", &TComPort::Get_FlowControl, &TComPort::Set_FlowControl)
-//       .Char("Parity", &TComPort::Get_Parity, &TComPort::Set_Parity, 'N')
+//       .Char("Parity", &TComPort::Get_Parity, &TComPort::Set_ParityValue, 'N')
 //       .String("PortName", &TComPort::Get_PortName, &TComPort::Set_PortName);  // written when not empty
 //   RegisterClass<TComPortLed, TComponent>("TComPortLed")
-//       .Reference("ComPort", &TComPortLed::Get_ComPort, &TComPortLed::Set_ComPort)
-//       .Enum("Signal", &TComPortLed::Get_Signal, &TComPortLed::Set_Signal);
+//       .Reference("ComPort", &TComPortLed::Get_ComPort, &TComPortLed::SetPort)
+//       .Enum("Signal", &TComPortLed::Get_Signal, &TComPortLed::SetSignal);
 //
 // Accessors are member-function pointers (const or not) or any callable
 // taking the object (`[](TComPortLed& L, uint32_t V) { L.SetColor(0, V); }`);
