@@ -9,3 +9,5 @@
 #include "kxtapi/rtl/format.h"
 #include "kxtapi/rtl/strings.h"
 #include "kxtapi/rtl/classes.h"
+#include "kxtapi/rtl/properties.h"
+#include "kxtapi/rtl/forms.h"
