@@ -93,7 +93,7 @@ void TkxFifo::BytesTakenOut(uint32_t N)
     for (auto& t : FTriggers) {
         if (static_cast<int64_t>(N) < t->FSearchStart) t->FSearchStart -= static_cast<int32_t>(N);
         else t->FSearchStart = 0;
-        if (t->FPosition >= 0) {
+        if (t->FPosition >= 0 && t.get() != FReporting) {
             if (static_cast<int64_t>(N) <= t->FPosition) {
                 t->FPosition -= static_cast<int32_t>(N);
             } else {
@@ -119,7 +119,6 @@ void TkxFifo::SearchForTokens()
 {
     if (FSearching) return;
     FSearching = true;
-    TTriggerToken* reporting = nullptr;
     try {
         for (;;) {
             const TRingView data = ViewOf(FBuffer.get(), FReadIndex, FCount, FSize);
@@ -138,18 +137,18 @@ void TkxFifo::SearchForTokens()
                 }
             }
             if (!found) break;
-            while ((reporting = NextToReport()) != nullptr) {
-                TriggerTokenFound(reporting);
-                if (reporting->FRegistered) reporting->FPosition = -1;
-                reporting = nullptr;
+            while ((FReporting = NextToReport()) != nullptr) {
+                TriggerTokenFound(FReporting);
+                if (FReporting->FRegistered) FReporting->FPosition = -1;
             }
         }
     } catch (...) {
         // Finds not yet reported are searched for again by the next write.
         for (auto& t : FTriggers) {
-            if (t->FPosition >= 0 && t.get() != reporting) t->FSearchStart = t->FPosition;
+            if (t->FPosition >= 0 && t.get() != FReporting) t->FSearchStart = t->FPosition;
             t->FPosition = -1;
         }
+        FReporting = nullptr;
         FSearching = false;
         FRetired.clear();
         throw;

@@ -168,6 +168,20 @@ TEST(FifoTrigger, ReadsMoveSearchStartsAndPendingPositions)
     EXPECT_EQ(r.Hits.size(), 3u);
 }
 
+TEST(FifoTrigger, HandlerTakingPartOfItsOwnTokenDoesNotRestartItsSearch)
+{
+    TRecordingFifo r;
+    r.F.AddTokenTrigger("AA");
+    r.F.OnTokenFound = [&](TObject*, int32_t H, int32_t P, int32_t L) {
+        r.Hits.push_back({H, P, L});
+        r.F.Remove(static_cast<uint16_t>(P + 1));
+    };
+    ASSERT_TRUE(r.F.Write("AAA"));
+    EXPECT_EQ(r.Hits, (std::vector<THit>{{1, 0, 2}})); // the AA at 1 overlaps it
+    ASSERT_TRUE(r.F.Write("A"));
+    EXPECT_EQ(r.Hits, (std::vector<THit>{{1, 0, 2}, {1, 1, 2}}));
+}
+
 TEST(FifoTrigger, HandlerThatTakesOutAPendingTokenSuppressesIt)
 {
     TRecordingFifo r;

@@ -191,6 +191,7 @@ private:
     // running search never touches a freed trigger.
     std::vector<std::unique_ptr<TTriggerToken>> FRetired;
     bool FSearching = false;
+    TTriggerToken* FReporting = nullptr; // the trigger whose find is being reported
 };
 
 } // namespace kxtapi
