@@ -61,6 +61,7 @@ bool TkxFifo::WriteData(const void* Buffer, uint32_t Count)
     FWriteIndex = Advance(FWriteIndex, Count, FSize);
     FCount = static_cast<uint16_t>(FCount + Count);
     FFree = static_cast<uint16_t>(FFree - Count);
+    ++FVersion;
     SearchForTokens();
     DoChange();
     return true;
@@ -86,6 +87,7 @@ uint32_t TkxFifo::ReadData(void* Buffer, uint32_t Count)
     FCount = static_cast<uint16_t>(FCount - n);
     FFree = static_cast<uint16_t>(FFree + n);
     FReadIndex = Advance(FReadIndex, n, FSize);
+    ++FVersion;
     BytesTakenOut(n);
     DoChange();
     return n;
@@ -121,6 +123,7 @@ void TkxFifo::Remove(uint16_t Count)
     FCount = static_cast<uint16_t>(FCount - n);
     FFree = static_cast<uint16_t>(FFree + n);
     FReadIndex = Advance(FReadIndex, n, FSize);
+    ++FVersion;
     BytesTakenOut(n);
     DoChange();
 }
@@ -132,6 +135,7 @@ void TkxFifo::Clear()
     FFree = FSize;
     FReadIndex = 0;
     FWriteIndex = 0;
+    ++FVersion;
     for (auto& t : FTriggers) {
         t->FSearchStart = 0;
         t->FPosition = -1;

@@ -56,10 +56,10 @@ uint32_t FindSegment(const TRingView& Data, std::string_view Seg, uint32_t From,
 // Matches the segments of Pattern one after another from offset From, each
 // at its earliest place; returns the offset after the last one matched
 // (From when there is none) or NotFound.
-uint32_t MatchSegments(const TRingView& Data, std::string_view Pattern, uint32_t From) noexcept
+uint32_t MatchSegments(const TRingView& Data, std::string_view Pattern, uint32_t Literals, uint32_t From) noexcept
 {
     const uint32_t count = Data.Count();
-    uint32_t remaining = LiteralCount(Pattern);
+    uint32_t remaining = Literals;
     uint32_t pos = From;
     size_t i = 0;
     while (i < Pattern.size()) {
@@ -85,10 +85,21 @@ uint32_t LiteralCount(std::string_view Token) noexcept
     return static_cast<uint32_t>(Token.size() - static_cast<size_t>(std::count(Token.begin(), Token.end(), '*')));
 }
 
-TPatternSearch SearchPattern(const TRingView& Data, std::string_view Token, uint32_t Start) noexcept
+TPatternShape ShapeOf(std::string_view Token) noexcept
+{
+    TPatternShape s;
+    s.Literals = LiteralCount(Token);
+    const size_t star = Token.find('*');
+    s.HasStar = star != std::string_view::npos;
+    s.HeadLen = static_cast<uint32_t>(s.HasStar ? star : Token.size());
+    return s;
+}
+
+TPatternSearch SearchPattern(const TRingView& Data, std::string_view Token, const TPatternShape& Shape,
+                             uint32_t Start) noexcept
 {
     TPatternSearch r;
-    const uint32_t literals = LiteralCount(Token);
+    const uint32_t literals = Shape.Literals;
     if (literals == 0) {
         r.Position = static_cast<int32_t>(Start);
         r.End = Start;
@@ -97,7 +108,7 @@ TPatternSearch SearchPattern(const TRingView& Data, std::string_view Token, uint
     if (Token[0] == '*') {
         // Reported at the start itself; the match may begin anywhere later,
         // so a failed search keeps its start.
-        const uint32_t end = MatchSegments(Data, Token.substr(1), Start);
+        const uint32_t end = MatchSegments(Data, Token.substr(1), literals, Start);
         if (end != NotFound) {
             r.Position = static_cast<int32_t>(Start);
             r.End = end;
@@ -108,17 +119,16 @@ TPatternSearch SearchPattern(const TRingView& Data, std::string_view Token, uint
     }
 
     const uint32_t count = Data.Count();
-    const size_t star = Token.find('*');
-    const std::string_view head = Token.substr(0, star);
-    const uint32_t headLen = static_cast<uint32_t>(head.size());
+    const uint32_t headLen = Shape.HeadLen;
+    const std::string_view head = Token.substr(0, headLen);
 
     // Candidates stop where all literal characters still fit.
     uint32_t p = NotFound;
     if (Start < count && count - Start >= literals) p = FindSegment(Data, head, Start, count - literals);
     if (p != NotFound) {
-        const uint32_t end = star == std::string_view::npos
-                                 ? p + headLen
-                                 : MatchSegments(Data, Token.substr(star + 1), p + headLen);
+        const uint32_t end = !Shape.HasStar ? p + headLen
+                                            : MatchSegments(Data, Token.substr(headLen + 1), literals - headLen,
+                                                            p + headLen);
         if (end != NotFound) {
             r.Position = static_cast<int32_t>(p);
             r.End = end;
@@ -133,7 +143,7 @@ TPatternSearch SearchPattern(const TRingView& Data, std::string_view Token, uint
     // fits wholly (between the last candidate and the end, for a pattern with
     // a star) or only partly at the end of the bytes held.
     r.Resume = std::max(Start, count >= headLen ? count - headLen + 1 : 0u);
-    if (star != std::string_view::npos && count >= headLen) {
+    if (Shape.HasStar && count >= headLen) {
         const uint32_t from = std::max(Start, count >= literals ? count - literals + 1 : 0u);
         if (from <= count - headLen) {
             const uint32_t q = FindSegment(Data, head, from, count - headLen);

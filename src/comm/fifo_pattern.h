@@ -41,8 +41,23 @@ struct TPatternSearch {
     uint32_t Resume = 0;
 };
 
-/// Searches Data for Token from offset Start. A pattern without a character
-/// other than "*" is found at Start.
-TPatternSearch SearchPattern(const TRingView& Data, std::string_view Token, uint32_t Start) noexcept;
+/// What a search needs to know of a pattern, worked out once per pattern.
+struct TPatternShape {
+    uint32_t Literals = 0; // characters other than "*"
+    uint32_t HeadLen = 0;  // characters before the first "*" (all when none)
+    bool HasStar = false;
+};
+
+TPatternShape ShapeOf(std::string_view Token) noexcept;
+
+/// Searches Data for Token (of the given shape) from offset Start. A pattern
+/// without a character other than "*" is found at Start.
+TPatternSearch SearchPattern(const TRingView& Data, std::string_view Token, const TPatternShape& Shape,
+                             uint32_t Start) noexcept;
+
+inline TPatternSearch SearchPattern(const TRingView& Data, std::string_view Token, uint32_t Start) noexcept
+{
+    return SearchPattern(Data, Token, ShapeOf(Token), Start);
+}
 
 } // namespace kxtapi::fifo_detail

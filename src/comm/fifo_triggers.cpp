@@ -41,7 +41,8 @@ int32_t TkxFifo::AddTokenTrigger(const std::string& Token)
 {
     // Such a pattern is found at its search start without consuming a byte,
     // so the search would never come to an end.
-    if (fifo_detail::LiteralCount(Token) == 0)
+    const fifo_detail::TPatternShape shape = fifo_detail::ShapeOf(Token);
+    if (shape.Literals == 0)
         throw EBufferError("Token trigger needs a character other than \"*\"");
     std::vector<int32_t> used;
     used.reserve(FTriggers.size());
@@ -52,7 +53,11 @@ int32_t TkxFifo::AddTokenTrigger(const std::string& Token)
         if (h == handle) ++handle;
         else if (h > handle) break;
     }
-    FTriggers.push_back(std::make_unique<TTriggerToken>(handle, Token));
+    auto t = std::make_unique<TTriggerToken>(handle, Token);
+    t->FLiterals = shape.Literals;
+    t->FHeadLen = shape.HeadLen;
+    t->FHasStar = shape.HasStar;
+    FTriggers.push_back(std::move(t));
     return handle;
 }
 
@@ -124,7 +129,9 @@ void TkxFifo::SearchForTokens()
             const TRingView data = ViewOf(FBuffer.get(), FReadIndex, FCount, FSize);
             bool found = false;
             for (auto& t : FTriggers) {
-                const auto r = SearchPattern(data, t->Token, static_cast<uint32_t>(t->FSearchStart));
+                if (t->FMissedVersion == FVersion) continue;
+                const fifo_detail::TPatternShape shape{t->FLiterals, t->FHeadLen, t->FHasStar};
+                const auto r = SearchPattern(data, t->Token, shape, static_cast<uint32_t>(t->FSearchStart));
                 t->FPosition = r.Position;
                 if (r.Position >= 0) {
                     // The next occurrence begins after this one's bytes.
@@ -134,6 +141,7 @@ void TkxFifo::SearchForTokens()
                     // Never back: bytes before the search start were reported
                     // or cannot begin a match.
                     t->FSearchStart = static_cast<int32_t>(r.Resume);
+                    t->FMissedVersion = FVersion;
                 }
             }
             if (!found) break;

@@ -45,6 +45,14 @@ private:
     int32_t FPosition = -1;
     int32_t FSearchStart = 0;
     bool FRegistered = true;
+    // The pattern's shape, worked out once: characters other than "*", and
+    // those before the first "*".
+    uint32_t FLiterals = 0;
+    uint32_t FHeadLen = 0;
+    bool FHasStar = false;
+    // Content version of the last search that found nothing: searching the
+    // same bytes from the same start again would find nothing again.
+    uint64_t FMissedVersion = 0;
 };
 
 /// `OnTokenFound`: trigger Handle matched at offset TokenPos; TokenLen is the
@@ -191,6 +199,7 @@ private:
     // running search never touches a freed trigger.
     std::vector<std::unique_ptr<TTriggerToken>> FRetired;
     bool FSearching = false;
+    uint64_t FVersion = 1; // changes with every change of the content
     TTriggerToken* FReporting = nullptr; // the trigger whose find is being reported
 };
 
