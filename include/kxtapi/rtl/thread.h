@@ -22,8 +22,11 @@ class TEventObject;
 /// failure is ignored and the thread runs at the priority it has.
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
-/// A worker thread. Derive, implement Execute, and either create it running
-/// or suspended and call Start.
+/// A worker thread. Derive, implement Execute, and call Start: at the end of
+/// the derived constructor for a thread that is to run at once, or later. A
+/// thread is always created suspended, because the base constructor cannot
+/// start Execute before the derived object is complete; `CreateStarted`
+/// constructs and starts in one step.
 ///
 /// Execute must return soon after Terminated() becomes true; a thread that
 /// blocks elsewhere overrides Terminate to wake itself (setting its own
@@ -41,15 +44,23 @@ enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest,
 /// read with FatalException() (null otherwise).
 class TThread : public TObject {
 public:
-    explicit TThread(bool CreateSuspended);
+    TThread();
     ~TThread() override;
+
+    /// Constructs a T (derived from TThread) with Args and starts it.
+    template <typename T, typename... A>
+    static T* CreateStarted(A&&... Args)
+    {
+        T* Thread = new T(static_cast<A&&>(Args)...);
+        Thread->Start();
+        return Thread;
+    }
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
 
     std::string ClassName() const override { return "TThread"; }
 
-    /// Starts a thread created suspended; raises Exception when it was
-    /// started already.
+    /// Starts the thread; raises Exception when it was started already.
     void Start();
 
     /// Marks the thread terminated and releases a SendMessage it waits in.
@@ -105,7 +116,6 @@ protected:
     void SetReturnValue(int32_t Value) noexcept { FReturnValue.store(Value); }
 
 private:
-    void Launch();
     void Body();
     void ApplyPriority() noexcept;
 
@@ -120,7 +130,8 @@ private:
     std::atomic<TThreadPriority> FPriority{tpNormal};
     std::atomic<uint32_t> FThreadID{0};
     std::atomic<int32_t> FReturnValue{0};
-    mutable std::mutex FLock;
+    mutable std::mutex FLock;   // Start against the thread's first step; FFatal
+    std::mutex FJoinLock;       // FThread: starting, joining, detaching
     std::exception_ptr FFatal;
 
     friend struct TThreadAccess;

@@ -49,7 +49,7 @@ typedef void (*LINECALLBACK)(DWORD, DWORD, DWORD, DWORD, DWORD, DWORD);
 typedef void (*PHONECALLBACK)(DWORD, DWORD, DWORD, DWORD, DWORD, DWORD);
 
 /// Calendar time as TAPI reports it (LINECALLSTATUS.tStateEntryTime).
-typedef struct _SYSTEMTIME {
+typedef struct systemtime_tag {
     WORD wYear;
     WORD wMonth;
     WORD wDayOfWeek;
@@ -87,9 +87,10 @@ inline constexpr DWORD STRINGFORMAT_BINARY = 0x00000004;
 // fields are all 32-bit at offsets that are multiples of 4, so the layout is
 // the natural one; the packing only lowers their alignment to 1, which lets a
 // reader overlay an entry at whatever offset a provider put it inside a
-// block. The one cost: a packed field cannot bind to a DWORD& or DWORD*;
-// copy it instead. Each structure header brackets its declarations with
-// pack(push, 1) / pack(pop).
+// block. The cost: a field of a structure that sits at such an offset must
+// not be bound to a reference or pointer (a const DWORD& parameter included);
+// copy it into a variable first. Each structure header brackets its
+// declarations with pack(push, 1) / pack(pop).
 
 #pragma pack(push, 1)
 extern "C" {
