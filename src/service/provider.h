@@ -211,8 +211,8 @@ public:
 
     // Calls.
     /// A call the provider started itself (an incoming call, say); it gets an
-    /// owner and monitors among the line's opens. Report its first state
-    /// right after.
+    /// owner and monitors among the line's opens. The call is in its first
+    /// state already (OFFERING, say); report that state right after.
     virtual void NewCall(std::shared_ptr<TProviderCall> Call) = 0;
     /// Related is the conference call of a call that becomes CONFERENCED.
     virtual void CallState(TProviderCall* Call, uint32_t State, uint32_t Mode,

@@ -301,9 +301,14 @@ void TSimWorld::Offer(TSimCall& Call, uint32_t Rings, bool CallerIDAfterRing)
         Call.CallerIDName.clear();
         Call.CallerFlags = LINECALLPARTYID_UNKNOWN;
     }
-    Call.Listed = true;
-    if (Host) Host->NewCall(Call.shared_from_this());
+    // The service hands out handles for a call that is already offered; the
+    // state is reported to them right after.
     Call.SetState(LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE);
+    Call.Listed = true;
+    if (Host) {
+        Host->NewCall(Call.shared_from_this());
+        Host->CallState(&Call, LINECALLSTATE_OFFERING, LINEOFFERINGMODE_ACTIVE);
+    }
     for (uint32_t i = 0; i < Rings; ++i) {
         RingCall(Call);
         if (i == 0 && CallerIDAfterRing) {
