@@ -133,6 +133,7 @@ uint32_t lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect, LPLINEC
     if (dwSelect == LINECALLSELECT_ADDRESS && dwAddressID >= d->NumAddresses()) return LINEERR_INVALADDRESSID;
     if (!lpCallList) return LINEERR_INVALPOINTER;
     if (!FitsFixed(lpCallList, sizeof(LINECALLLIST))) return LINEERR_STRUCTURETOOSMALL;
+    if (uint32_t r = s.FailCall("lineGetNewCalls")) return r;
     std::vector<std::shared_ptr<TProviderCall>> New;
     for (const auto& Call : d->Calls(dwSelect, dwAddressID))
         if (Call->State() != LINECALLSTATE_IDLE && !s.HandleOf(Call.get(), hLine)) New.push_back(Call);
@@ -150,7 +151,7 @@ uint32_t lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect, LPLINEC
         Handles.push_back(h.Handle);
         s.NotifyOwnership(Rec, h.Handle, LINECALLINFOSTATE_NUMMONITORS);
     }
-    Deliver(CallListImage(Handles), lpCallList);
+    Deliver(CallListImage(Handles), lpCallList, s.Hostile("lineGetNewCalls"));
     return 0;
 }
 

@@ -38,7 +38,8 @@ uint32_t lineGetTranslateCapsA(HLINEAPP hLineApp, DWORD dwAPIVersion, LPLINETRAN
     if (!KnownVersion(dwAPIVersion)) return LINEERR_INCOMPATIBLEAPIVERSION;
     if (!lpTranslateCaps) return LINEERR_INVALPOINTER;
     if (!FitsFixed(lpTranslateCaps, sizeof(LINETRANSLATECAPS))) return LINEERR_STRUCTURETOOSMALL;
-    Deliver(TranslateCapsImage(Locations()), lpTranslateCaps);
+    if (uint32_t r = s.FailCall("lineGetTranslateCapsA")) return r;
+    Deliver(TranslateCapsImage(Locations()), lpTranslateCaps, s.Hostile("lineGetTranslateCapsA"));
     return 0;
 }
 
@@ -47,6 +48,7 @@ uint32_t lineSetCurrentLocation(HLINEAPP hLineApp, DWORD dwLocation)
     TServiceLock Lock;
     TService& s = Service();
     if (!UsageOrNone(s, hLineApp)) return LINEERR_INVALAPPHANDLE;
+    if (uint32_t r = s.FailCall("lineSetCurrentLocation")) return r;
     TLocationStore& Store = Locations();
     if (!Store.Location(dwLocation)) return LINEERR_INVALLOCATION;
     if (Store.CurrentID == dwLocation) return 0;
@@ -72,9 +74,10 @@ uint32_t lineTranslateAddressA(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPIV
     const TLocationStore& Store = Locations();
     const TLocationInfo* Loc = Store.Current();
     if (!Loc) return LINEERR_INVALLOCATION;
+    if (uint32_t r = s.FailCall("lineTranslateAddressA")) return r;
     TTranslation t;
     if (uint32_t r = TranslateAddress(lpszAddressIn, *Loc, Store, dwTranslateOptions, t)) return r;
-    Deliver(TranslateOutputImage(t), lpTranslateOutput);
+    Deliver(TranslateOutputImage(t), lpTranslateOutput, s.Hostile("lineTranslateAddressA"));
     return 0;
 }
 
@@ -97,12 +100,14 @@ uint32_t lineTranslateDialogA(HLINEAPP hLineApp, DWORD dwDeviceID, DWORD dwAPIVe
 uint32_t lineGetCountryA(DWORD dwCountryID, DWORD dwAPIVersion, LPLINECOUNTRYLIST lpLineCountryList)
 {
     TServiceLock Lock;
+    TService& s = Service();
     if (!KnownVersion(dwAPIVersion) || dwAPIVersion < 0x00010004) return LINEERR_INCOMPATIBLEAPIVERSION;
     if (!lpLineCountryList) return LINEERR_INVALPOINTER;
     if (!FitsFixed(lpLineCountryList, sizeof(LINECOUNTRYLIST))) return LINEERR_STRUCTURETOOSMALL;
     const TLocationStore& Store = Locations();
     if (dwCountryID != 0 && !Store.Country(dwCountryID)) return LINEERR_INVALCOUNTRYCODE;
-    Deliver(CountryListImage(Store, dwCountryID), lpLineCountryList);
+    if (uint32_t r = s.FailCall("lineGetCountryA")) return r;
+    Deliver(CountryListImage(Store, dwCountryID), lpLineCountryList, s.Hostile("lineGetCountryA"));
     return 0;
 }
 

@@ -33,6 +33,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -177,6 +178,14 @@ public:
     std::vector<TAppPriority> Priorities;
     TScheduler Scheduler;
     bool Running = false;   // providers started
+
+    // Fault injection into the functions the service answers itself
+    // (locations, countries, call lists): the simulated switch installs
+    // these so that its faults reach those functions too.
+    std::function<uint32_t(const char* Function)> CallFault;
+    std::function<THostileBlock(const char* Function)> BlockFault;
+    uint32_t FailCall(const char* Function) const { return CallFault ? CallFault(Function) : 0; }
+    THostileBlock Hostile(const char* Function) const { return BlockFault ? BlockFault(Function) : hbNone; }
 
     // --- Identifiers --------------------------------------------------------
     uint32_t NewHandle();

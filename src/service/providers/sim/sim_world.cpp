@@ -25,6 +25,9 @@ TSimWorld& World()
     static TSimWorld* w = [] {
         auto* World = new TSimWorld;
         World->Configure(DefaultSimConfig());
+        TService& s = Service();
+        s.CallFault = [World](const char* Function) { return World->FailCall(Function, -1); };
+        s.BlockFault = [World](const char* Function) { return World->Hostile(Function, -1); };
         return World;
     }();
     return *w;
