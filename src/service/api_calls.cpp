@@ -147,6 +147,7 @@ uint32_t lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect, LPLINEC
     std::vector<uint32_t> Handles;
     for (const auto& Call : New) {
         TCallRecord& Rec = s.RecordFor(Call);
+        Rec.Announced = true;   // an existing call is not news to the other opens
         TCallHandle& h = s.CreateCallHandle(*o, Rec, LINECALLPRIVILEGE_MONITOR, false);
         Handles.push_back(h.Handle);
         s.NotifyOwnership(Rec, h.Handle, LINECALLINFOSTATE_NUMMONITORS);

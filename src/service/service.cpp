@@ -389,6 +389,7 @@ void TService::AnnounceCall(TCallRecord& Rec, bool OfferOwner)
 {
     if (Rec.DeviceID >= LineSlots.size()) return;
     if (Rec.Call->State() == LINECALLSTATE_IDLE) return;
+    Rec.Announced = true;
     std::vector<uint32_t> Opens = LineSlots[Rec.DeviceID].Opens;
     auto HasHandle = [&](uint32_t hLine) { return HandleOf(Rec.Call.get(), hLine) != 0; };
     auto Give = [&](TLineOpen& o, uint32_t Privilege) {
@@ -495,12 +496,10 @@ void TService::CompleteRequest(TRequestID ID, uint32_t Result, const std::string
         r.WriteBacks.push_back(std::move(w));
     }
     Post(*u->second, LINEMESSAGE{0, LINE_REPLY, r.Instance, ID, 0, 0}, std::move(r.WriteBacks));
+    // Monitors learn of the new calls with their first state (CallState).
     for (uint32_t h : r.NewCalls) {
         auto c = CallHandles.find(h);
-        if (c == CallHandles.end()) continue;
-        TProviderCall* Call = c->second.Call;
-        ReleaseHeld(c->second);
-        if (TCallRecord* Rec = Record(Call)) AnnounceCall(*Rec, false);
+        if (c != CallHandles.end()) ReleaseHeld(c->second);
     }
 }
 
@@ -720,6 +719,7 @@ void TService::CallState(TProviderCall* Call, uint32_t State, uint32_t Mode, TPr
 {
     TCallRecord* Rec = Record(Call);
     if (!Rec) return;
+    if (!Rec->Announced) AnnounceCall(*Rec, false);
     for (uint32_t h : std::vector<uint32_t>(Rec->Handles)) {
         auto it = CallHandles.find(h);
         if (it == CallHandles.end()) continue;

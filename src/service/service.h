@@ -110,6 +110,7 @@ struct TCallRecord {
     uint32_t DeviceID = 0;
     std::vector<uint32_t> Handles;
     std::string AppName;   // the application that made the call
+    bool Announced = false;   // its monitors have been given handles
     // What is heard from the far end now (tone monitoring).
     bool Tone = false;
     uint32_t Frequency[3] = {0, 0, 0};
