@@ -43,16 +43,21 @@ std::vector<TCountryInfo> DefaultCountries()
     };
 }
 
+std::vector<TLocationInfo> DefaultLocations()
+{
+    return {
+        {1, "Office", 1, "206", "9", "9", "", "*70,", 0},
+        {2, "Munich", 49, "89", "", "", "", "", 0},
+    };
+}
+
 TLocationStore& Locations()
 {
     static TLocationStore* s = [] {
         auto* st = new TLocationStore;
         st->Countries = DefaultCountries();
-        st->Locations = {
-            {1, "Office", 1, "206", "9", "9", "", "*70,", 0},
-            {2, "Munich", 49, "89", "", "", "", "", 0},
-        };
-        st->CurrentID = 1;
+        st->Locations = DefaultLocations();
+        st->CurrentID = st->Locations.front().ID;
         return st;
     }();
     return *s;

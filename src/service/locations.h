@@ -50,8 +50,10 @@ struct TLocationStore {
 /// configuration until the switch is configured otherwise.
 TLocationStore& Locations();
 
-/// The countries a store starts with.
+/// The countries and locations a store starts with (also those of the
+/// simulated switch's default configuration).
 std::vector<TCountryInfo> DefaultCountries();
+std::vector<TLocationInfo> DefaultLocations();
 
 struct TTranslation {
     std::string Dialable;

@@ -1,6 +1,7 @@
 // The simulated switch's default configuration and its JSON reader.
 
 #include "kxtapi/sim/config.h"
+#include "service/locations.h"
 
 #include <nlohmann/json.hpp>
 
@@ -49,21 +50,14 @@ TSimConfig DefaultSimConfig()
     p.WaveIn = 0;
     p.WaveOut = 0;
     c.Phones = {p};
-    c.Locations = {
-        TSimLocationConfig{1, "Office", 1, "206", "9", "9", "", "*70,", 0},
-        TSimLocationConfig{2, "Munich", 49, "89", "", "", "", "", 0},
-    };
-    c.CurrentLocation = 1;
-    c.Countries = {
-        {1, 1, "United States of America", "G", "1FG", "011EFG"},
-        {107, 1, "Canada", "G", "1FG", "011EFG"},
-        {31, 31, "Netherlands", "G", "0FG", "00EFG"},
-        {33, 33, "France", "0FG", "0FG", "00EFG"},
-        {41, 41, "Switzerland", "0FG", "0FG", "00EFG"},
-        {43, 43, "Austria", "G", "0FG", "00EFG"},
-        {44, 44, "United Kingdom", "G", "0FG", "00EFG"},
-        {49, 49, "Germany", "G", "0FG", "00EFG"},
-    };
+    for (const service::TLocationInfo& l : service::DefaultLocations())
+        c.Locations.push_back(TSimLocationConfig{l.ID, l.Name, l.CountryID, l.CityCode, l.LocalAccessCode,
+                                                 l.LongDistanceAccessCode, l.TollPrefixes, l.CancelCallWaiting,
+                                                 l.Options});
+    c.CurrentLocation = c.Locations.front().ID;
+    for (const service::TCountryInfo& k : service::DefaultCountries())
+        c.Countries.push_back(
+            TSimCountryConfig{k.ID, k.CountryCode, k.Name, k.SameAreaRule, k.LongDistanceRule, k.InternationalRule});
     return c;
 }
 
