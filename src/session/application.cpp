@@ -16,6 +16,7 @@
 #include "kxtapi/tapi/phone_functions.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace kxtapi {
 namespace {
@@ -220,6 +221,11 @@ uint32_t TTapiApplication::Init_Lines(const std::string& AAppName)
     DWORD Count = 0;
     HLINEAPP Handle = 0;
     uint32_t r = lineInitializeExA(&Handle, ModuleInstance, nullptr, AAppName.c_str(), &Count, &Version, &Params);
+    // The service's own statics exist from its first call on; finishing the
+    // session at exit must come before they are destroyed, and exit handlers
+    // run in reverse order of registration.
+    static const bool FinishAtExit = std::atexit([] { FinalizeTapiApplication(); }) == 0;
+    (void)FinishAtExit;
     LineAppHandle = Handle;
     LineDeviceCount = r == 0 ? Count : 0;
     if (r == 0) {
@@ -255,13 +261,16 @@ void TTapiApplication::AddTapiComponent(TObject* Component)
 {
     auto* C = dynamic_cast<TTapiComponent*>(Component);
     if (C == nullptr) throw Exception("AddTapiComponent: Unknow TapiComponent");
+    auto* Device = dynamic_cast<TTapiDevice*>(C);
     switch (C->Get_TapiKind()) {
     case tckLine:
-        if (Lines.IndexOf(C) < 0) Lines.TList::Add(static_cast<TTapiDevice*>(C));
+    case tckPhone: {
+        if (Device == nullptr) throw Exception("AddTapiComponent: Unknow TapiComponent");
+        TTapiDeviceList& List = C->Get_TapiKind() == tckLine ? static_cast<TTapiDeviceList&>(Lines)
+                                                              : static_cast<TTapiDeviceList&>(Phones);
+        if (List.IndexOf(Device) < 0) List.TList::Add(Device);
         break;
-    case tckPhone:
-        if (Phones.IndexOf(C) < 0) Phones.TList::Add(static_cast<TTapiDevice*>(C));
-        break;
+    }
     default:
         if (std::find(FOthers.begin(), FOthers.end(), C) == FOthers.end()) FOthers.push_back(C);
         break;
@@ -280,9 +289,14 @@ void TTapiApplication::RemoveTapiComponent(TObject* Component)
 {
     auto* C = dynamic_cast<TTapiComponent*>(Component);
     if (C == nullptr) return;
+    auto* Device = dynamic_cast<TTapiDevice*>(C);
     switch (C->Get_TapiKind()) {
-    case tckLine: Lines.Remove(static_cast<TTapiDevice*>(C)); break;
-    case tckPhone: Phones.Remove(static_cast<TTapiDevice*>(C)); break;
+    case tckLine:
+        if (Device != nullptr) Lines.Remove(Device);
+        break;
+    case tckPhone:
+        if (Device != nullptr) Phones.Remove(Device);
+        break;
     default: FOthers.erase(std::remove(FOthers.begin(), FOthers.end(), C), FOthers.end()); break;
     }
 }

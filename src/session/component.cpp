@@ -13,6 +13,9 @@ TTapiComponent::TTapiComponent(TComponent* AOwner, TTapiComponentKind AKind)
 {
     LastRequestID = 0;
     FCallbackInstance = RegisterCallbackInstance(this);
+    // Lines and phones join the session from TTapiDevice's constructor,
+    // once they are devices: the session lists them by that type.
+    if (AKind != tckOther) return;
     try {
         TapiApplication->AddTapiComponent(this);
     } catch (...) {

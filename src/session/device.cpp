@@ -14,6 +14,13 @@ TTapiDevice::TTapiDevice(TComponent* AOwner, TTapiComponentKind AKind)
       WaveInDevice(new TTapiRelatedWaveDevice(this, "wave/in")),
       WaveOutDevice(new TTapiRelatedWaveDevice(this, "wave/out"))
 {
+    try {
+        TapiApplication->AddTapiComponent(this);
+    } catch (...) {
+        DetachFromSession();
+        if (CloseEvent != 0) CloseHandle(CloseEvent);
+        throw;
+    }
 }
 
 TTapiDevice::~TTapiDevice()
@@ -34,6 +41,9 @@ void TTapiDevice::Loaded()
 {
     TTapiComponent::Loaded();
     ApplyEnabled();
+    // A stored name that matches no device leaves the component enabled and
+    // closed; opening it would raise and fail the whole form.
+    if (FActive && !Get_Available()) return;
     ApplyActive();
 }
 

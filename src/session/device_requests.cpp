@@ -4,12 +4,31 @@
 #include "kxtapi/session/application.h"
 #include "kxtapi/session/device.h"
 #include "kxtapi/session/errors.h"
+#include "kxtapi/session/event_thread.h"
 #include "kxtapi/tapi/message_ids.h"
 
 #include <algorithm>
 #include <memory>
 
 namespace kxtapi {
+namespace {
+
+// True while the event thread runs and the service holds messages it has
+// not fetched yet. Only manual-reset events are looked at: peeking at an
+// auto-reset one would take the signal from the thread.
+bool FetchPending(const TTapiApplication& App)
+{
+    const TTapiEventThread* Thread = App.Get_EventThread();
+    if (Thread == nullptr || Thread->Finished()) return false;
+    for (THandle h : {App.LineEventHandle, App.PhoneEventHandle}) {
+        if (h == 0) continue;
+        auto Event = LookupHandleAs<TEventObject>(h);
+        if (Event && Event->ManualReset() && Event->IsSet()) return true;
+    }
+    return false;
+}
+
+} // namespace
 
 void TTapiDevice::Handle_TapiReply(uint32_t RequestID, uint32_t ReplyCode)
 {
@@ -132,7 +151,14 @@ uint32_t TTapiDevice::WaitForAsyncReply(uint32_t RequestID, uint32_t& ReplyCode)
     const uint32_t Start = GetTickCount();
     const THandle Handles[2] = {Close, App.Get_ArrivalEvent()};
     while (Result == WAIT_TIMEOUT && !TickElapsed(Start, Timeout, GetTickCount())) {
-        const uint32_t Round = std::min<uint32_t>(10, TickRemaining(Start, Timeout, GetTickCount()));
+        // While the service holds messages the event thread has not fetched,
+        // the round waits for the thread's hand-off rather than for time to
+        // pass: the thread signals the arrival event after every fetch and
+        // when it ends, so this cannot hang, and a test clock is not moved on
+        // past a reply that is already on its way.
+        const uint32_t Round = FetchPending(App)
+                                   ? INFINITE
+                                   : std::min<uint32_t>(10, TickRemaining(Start, Timeout, GetTickCount()));
         // CloseEvent comes first, so a closed device ends the wait even when
         // messages arrived in the same moment.
         const uint32_t w = WaitForMultipleObjects(Handles[1] != 0 ? 2 : 1, Handles, false, Round);

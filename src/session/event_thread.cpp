@@ -54,27 +54,22 @@ void TTapiEventThread::Terminate()
 
 void TTapiEventThread::Fetch(bool Line)
 {
-    bool Queued = false;
     if (Line) {
         LINEMESSAGE Msg{};
         if (lineGetMessage(FLineApp, &Msg, 0) == 0) {
             TListLock Lock(*FStack, QueueLockTimeout);
-            if (Lock) {
-                FStack->AddLineMsg(Msg);
-                Queued = true;
-            }
+            if (Lock) FStack->AddLineMsg(Msg);
         }
     } else {
         PHONEMESSAGE Msg{};
         if (phoneGetMessage(FPhoneApp, &Msg, 0) == 0) {
             TListLock Lock(*FStack, QueueLockTimeout);
-            if (Lock) {
-                FStack->AddPhoneMsg(Msg);
-                Queued = true;
-            }
+            if (Lock) FStack->AddPhoneMsg(Msg);
         }
     }
-    if (Queued && FArrivalEvent != 0) SetEvent(FArrivalEvent);
+    // After every attempt, fetched or not: a synchronous wait that saw
+    // messages pending waits for exactly this.
+    if (FArrivalEvent != 0) SetEvent(FArrivalEvent);
     // Posted even when nothing was fetched: the main thread then finds
     // whatever is still queued.
     PostMessage(FWindow, FNotifyMessage, NotifyMessages, Line ? 0 : 1);
@@ -103,6 +98,7 @@ void TTapiEventThread::Execute()
         Beep(500, 100);
         Beep(1000, 100);
     }
+    if (FArrivalEvent != 0) SetEvent(FArrivalEvent);
 }
 
 } // namespace kxtapi

@@ -28,8 +28,10 @@ enum TTapiComponentKind {
 class TTapiComponent : public TComponent {
 public:
     /// Registers with the session as AKind. The kind is given here, not read
-    /// from a virtual, because the session lists the component while its
-    /// descendants are still being constructed.
+    /// from a virtual, because virtuals do not reach descendants during
+    /// construction. A tckOther component registers here; a line or phone
+    /// (tckLine, tckPhone) is listed by TTapiDevice's constructor, once it is
+    /// a device.
     explicit TTapiComponent(TComponent* AOwner, TTapiComponentKind AKind = tckOther);
     /// Unregisters and lets go of the session (which may then stop under its
     /// AutoShutdown rule).

@@ -64,7 +64,8 @@ public:
     ~TTapiDevice() override;
     std::string ClassName() const override { return "TTapiDevice"; }
 
-    /// Applies the stored wishes: Enabled first, then Active.
+    /// Applies the stored wishes: Enabled first, then Active (a wish to be
+    /// active is kept, not applied, when no device could be selected).
     void Loaded() override;
     /// Stores the wish and applies it unless loading; design mode does not
     /// block it, so a device lists real names in the development environment.
@@ -160,7 +161,8 @@ public:
     /// The empty string in the base; lines and phones name the selected device.
     virtual std::string Get_DeviceName() const;
     /// Enables the component and returns the session's list of device names
-    /// of this kind.
+    /// of this kind. Because it enables, an Init(-1) (reached when the
+    /// component is being disabled) must not call it.
     virtual TStrings* Get_DeviceList() = 0;
     /// 0 in the base.
     virtual uint32_t Get_IconHandle(const std::string& DeviceClass);
