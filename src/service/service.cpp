@@ -242,7 +242,6 @@ bool TService::Fetch(TUsage& Usage, LINEMESSAGE& Msg)
             std::atomic_ref<uint32_t>(*static_cast<uint32_t*>(w->Target)).store(v, std::memory_order_release);
         } else {
             std::memcpy(w->Target, w->Bytes.data(), w->Bytes.size());
-            std::atomic_thread_fence(std::memory_order_release);
         }
         w->Target = nullptr;
     }

@@ -41,7 +41,7 @@ struct TSimOfferOptions {
     bool CallerIDBlocked = false;
     /// The number the caller dialled (LINECALLINFO's called ID); empty: the
     /// address's own.
-    std::string CalledID;
+    std::string CalledID = {};
     /// Rings reported at once (LINEDEVSTATE_RINGING); more with Ring().
     uint32_t Rings = 1;
     /// LINECALLINFOSTATE_CALLERID is reported after the first ring, as a
