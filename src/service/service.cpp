@@ -15,10 +15,11 @@ namespace kxtapi::service {
 
 TService& Service()
 {
-    // Destroyed at exit, which joins the timer thread; everything else of the
-    // service is plain data by then.
-    static TService s;
-    return s;
+    // Never destroyed: applications shut down from their own static
+    // destructors, which may run after this module's. The timer thread is
+    // stopped at exit separately (TScheduler::StopThread).
+    static TService* s = new TService;
+    return *s;
 }
 
 std::string ModuleBaseName(const std::string& Path)
@@ -33,8 +34,6 @@ TService::TService() = default;
 
 TService::~TService()
 {
-    // Nothing is left to tell anyone at exit; only the event handles are
-    // released so that leak checks of the handle table stay quiet.
     for (auto& [h, u] : Usages)
         if (u->Event) CloseHandle(u->Event);
 }
