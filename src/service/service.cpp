@@ -824,7 +824,11 @@ void TService::StartToneWatch(TCallHandle& c, const TCallRecord& Rec)
             if (!r || r->ToneSeq != Seq || it == CallHandles.end()) return;
             PostCall(it->second, LINE_MONITORTONE, AppSpecific, 0, GetTickCount());
         };
-        c.Media.ToneTimers.push_back(Scheduler.After(e.dwDuration, Fire));
+        // A tone of no required length counts at once.
+        if (e.dwDuration == 0)
+            Fire();
+        else
+            c.Media.ToneTimers.push_back(Scheduler.After(e.dwDuration, Fire));
     }
 }
 

@@ -231,6 +231,11 @@ TEST_F(Media, TonesAndSilenceAreReportedOnceTheyLastedTheirDuration)
     ASSERT_EQ(lineMonitorTones(Call, List, 1), 0u);
     Clock.Advance(500);
     EXPECT_EQ(Of(LINE_MONITORTONE).size(), 1u);
+    // A silence entry of no duration counts as soon as the line goes quiet.
+    LINEMONITORTONE Silence{0xFFFFFFFF, 0, 0, 0, 0};
+    ASSERT_EQ(lineMonitorTones(Call, &Silence, 1), 0u);
+    Sim.GoSilent(Far);
+    EXPECT_EQ(Of(LINE_MONITORTONE).size(), 1u);
     LINEMONITORTONE Many[9] = {};
     EXPECT_EQ(lineMonitorTones(Call, Many, 9), LINEERR_INVALTONELIST);
 }
