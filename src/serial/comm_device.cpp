@@ -1,7 +1,7 @@
 #include "serial/comm_device.h"
 
 #include "kxtapi/serial/cancel.h"
-#include "kxtapi/serial/errors.h"
+#include "kxtapi/rtl/lasterror.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -50,6 +50,12 @@ TCommDevice::TCommDevice(uint32_t ProviderSubType)
 }
 
 TCommDevice::~TCommDevice() = default;
+
+bool TCommDevice::IsOpen()
+{
+    Lock L(FLock);
+    return !FClosed;
+}
 
 uint32_t TCommDevice::CheckUsable() const
 {

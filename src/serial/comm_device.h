@@ -4,6 +4,7 @@
 // pair) supply the line itself through the Do... operations.
 #pragma once
 
+#include "kxtapi/rtl/handles.h"
 #include "kxtapi/serial/commtypes.h"
 #include "serial/byte_ring.h"
 #include "serial/wake_fd.h"
@@ -19,12 +20,18 @@ namespace kxtapi {
 
 class TCommCancel;
 
-class TCommDevice {
+/// A serial device as the handle table names it. Its handles are counted
+/// by the table; when the last one is closed the device shuts down (see
+/// `Shutdown`), while threads still inside an operation keep the object
+/// alive until they return.
+class TCommDevice : public THandleObject {
 public:
     explicit TCommDevice(uint32_t ProviderSubType);
-    virtual ~TCommDevice();
-    TCommDevice(const TCommDevice&) = delete;
-    TCommDevice& operator=(const TCommDevice&) = delete;
+    ~TCommDevice() override;
+
+    const char* HandleKind() const noexcept override { return "CommPort"; }
+    /// False once shut down.
+    bool IsOpen();
 
     // Each operation returns 0 or the last-error code of its failure.
     uint32_t GetState(DCB& Dcb);
@@ -59,6 +66,8 @@ public:
     void Shutdown();
 
 protected:
+    void LastHandleClosed() noexcept override { Shutdown(); }
+
     using Clock = std::chrono::steady_clock;
     enum TPollPurpose { ppEvents, ppRead, ppWrite };
 

@@ -1,6 +1,6 @@
 #include "serial/errno_map.h"
 
-#include "kxtapi/serial/errors.h"
+#include "kxtapi/rtl/lasterror.h"
 
 #include <cerrno>
 

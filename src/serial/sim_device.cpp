@@ -6,7 +6,7 @@
 // and lets go of it before taking the device's lock.
 #include "serial/sim_device.h"
 
-#include "kxtapi/serial/errors.h"
+#include "kxtapi/rtl/lasterror.h"
 #include "kxtapi/serial/simulated.h"
 #include "serial/comm_device.h"
 #include "serial/comm_registry.h"
@@ -150,6 +150,7 @@ protected:
             if (rts == RTS_CONTROL_HANDSHAKE) FPair->Rts = !InputFull();
             else FPair->Rts = rts != RTS_CONTROL_DISABLE;
         }
+        FRtsHandshake = (Dcb.Flags & DCB_fRtsControlMask) == RTS_CONTROL_HANDSHAKE;
         FCtsFlow = (Dcb.Flags & DCB_fOutxCtsFlow) != 0;
         FDsrFlow = (Dcb.Flags & DCB_fOutxDsrFlow) != 0;
         if (!(Dcb.Flags & DCB_fOutX)) FXoffHold = false;
@@ -262,7 +263,7 @@ private:
                 moved = true;
                 FPair->Changed.notify_all();
             }
-            if ((State().Flags & DCB_fRtsControlMask) == RTS_CONTROL_HANDSHAKE) FPair->Rts = !InputFull();
+            if (FRtsHandshake) FPair->Rts = !InputFull();
         }
         if (moved) {
             WakeWriters();
@@ -272,6 +273,7 @@ private:
 
     std::shared_ptr<TSimPairState> FPair;
     TByteRing FOut;
+    bool FRtsHandshake = false;
     bool FCtsFlow = false;
     bool FDsrFlow = false;
     bool FXoffHold = false;
@@ -284,10 +286,8 @@ uint32_t OpenSimulatedNear(const std::shared_ptr<TSimPairState>& Pair, std::shar
     {
         std::lock_guard<std::mutex> L(Pair->NearMutex);
         if (Pair->Gone) return ERROR_FILE_NOT_FOUND;
-        if (auto current = Pair->Near.lock()) {
-            uint32_t mask;
-            if (current->GetMask(mask) == 0) return ERROR_ACCESS_DENIED;  // still open
-        }
+        if (auto current = Pair->Near.lock())
+            if (current->IsOpen()) return ERROR_ACCESS_DENIED;
         near = std::make_shared<TSimNearDevice>(Pair);
         Pair->Near = near;
     }
@@ -320,8 +320,7 @@ uint32_t TSimulatedPair::OpenHandle()
 bool TSimulatedPair::NearOpen() const
 {
     auto near = FState->CurrentNear();
-    uint32_t mask;
-    return near && near->GetMask(mask) == 0;
+    return near && near->IsOpen();
 }
 
 namespace {

@@ -7,7 +7,7 @@
 // written bytes are still queued.
 #include "serial/termios_device.h"
 
-#include "kxtapi/serial/errors.h"
+#include "kxtapi/rtl/lasterror.h"
 #include "serial/comm_device.h"
 #include "serial/errno_map.h"
 #include "serial/mark_parser.h"
