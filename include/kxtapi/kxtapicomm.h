@@ -4,6 +4,7 @@
 #include "kxtapi/rtl.h"
 
 #include "kxtapi/comm/fifo.h"
+#include "kxtapi/comm/comport_led.h"
 #include "kxtapi/comm/comport.h"
 #include "kxtapi/comm/comthread.h"
 #include "kxtapi/comm/comtypes.h"

@@ -1,6 +1,9 @@
-// Published properties of the token FIFO. The declared streaming default
-// (4096) is not the size a new FIFO has (2048): a FIFO that keeps its
-// initial size still writes it, and one of 4096 bytes does not.
+// Published properties of the token FIFO (Name and Tag come from
+// TComponent).
+//
+// Size has no streaming default, so it is written to every form. A declared
+// default of 4096 would leave a 4096-byte FIFO's size out of its form, and
+// reading the form back would give the 2048 bytes a new FIFO starts with.
 #include "kxtapi/comm/fifo.h"
 #include "kxtapi/rtl/properties.h"
 
@@ -10,7 +13,7 @@ namespace {
 
 const bool Registered = [] {
     RegisterClass<TkxFifo, TComponent>("TkxFifo")
-        .Cardinal("Size", &TkxFifo::Get_Size, &TkxFifo::SetSize, 4096);
+        .Cardinal("Size", &TkxFifo::Get_Size, &TkxFifo::SetSize);
     return true;
 }();
 
