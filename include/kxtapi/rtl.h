@@ -9,6 +9,8 @@
 #include "kxtapi/rtl/format.h"
 #include "kxtapi/rtl/strings.h"
 #include "kxtapi/rtl/classes.h"
+#include "kxtapi/rtl/properties.h"
+#include "kxtapi/rtl/forms.h"
 #include "kxtapi/rtl/lasterror.h"
 #include "kxtapi/rtl/handles.h"
 #include "kxtapi/rtl/tick.h"

@@ -170,6 +170,13 @@ void TComponent::SetDesigning(bool Value)
     for (TComponent* c : FComponents) c->SetDesigning(Value);
 }
 
+void TComponent::SetStreamingState(TComponentStateFlag Flag, bool Value) noexcept
+{
+    if (Flag != csLoading && Flag != csReading && Flag != csWriting) return;
+    if (Value) FState.Include(Flag);
+    else FState.Exclude(Flag);
+}
+
 void TComponent::Loaded()
 {
     FState.Exclude(csLoading);

@@ -60,14 +60,17 @@ TDateTime EncodeDateTime(uint16_t Year, uint16_t Month, uint16_t Day, uint16_t H
 {
     int64_t Days = DaysFromCivil(Year, Month, Day) - EpochOffset;
     double Ms = ((Hour * 60.0 + Minute) * 60.0 + Second) * 1000.0 + Milliseconds;
-    return static_cast<double>(Days) + Ms / MsPerDay;
+    // Before the epoch the framework keeps the time of day as a positive
+    // fraction subtracted from the negative day: -1.25 is 29 Dec 1899 06:00.
+    return Days < 0 ? static_cast<double>(Days) - Ms / MsPerDay
+                    : static_cast<double>(Days) + Ms / MsPerDay;
 }
 
 TSystemTime DecodeDateTime(TDateTime Value) noexcept
 {
-    double WholeDays = std::floor(Value);
+    double WholeDays = std::trunc(Value);
     int64_t Days = static_cast<int64_t>(WholeDays);
-    int64_t Ms = std::llround((Value - WholeDays) * MsPerDay);
+    int64_t Ms = std::llround(std::fabs(Value - WholeDays) * MsPerDay);
     if (Ms >= 86400000) {
         ++Days;
         Ms -= 86400000;

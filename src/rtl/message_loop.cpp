@@ -79,7 +79,7 @@ void TMessageLoop::Deallocate(HWND Wnd)
 
     for (auto Q = FQueue.begin(); Q != FQueue.end();) {
         if (Q->Wnd == Wnd) {
-            if (Q->Send) ReleaseLocked(*Q->Send);
+            if (Q->Send()) ReleaseLocked(*Q->Send());
             Q = FQueue.erase(Q);
         } else {
             ++Q;
@@ -173,7 +173,7 @@ void TMessageLoop::ForgetLocked(const TSendRecord* Record)
 void TMessageLoop::WithdrawLocked(const TSendRecord* Record)
 {
     for (auto Q = FQueue.begin(); Q != FQueue.end(); ++Q)
-        if (Q->Send.get() == Record) {
+        if (Q->Send() == Record) {
             FQueue.erase(Q);
             break;
         }
@@ -191,7 +191,7 @@ bool TMessageLoop::SendAndWait(TItem Item, TEventObject* Cancel, LRESULT& Result
     auto Record = std::make_shared<TSendRecord>();
     Record->Wnd = Item.Wnd;
     Record->Releasable = true;
-    Item.Send = Record;
+    Item.Extras().Send = Record;
     {
         std::lock_guard<std::mutex> Guard(FLock);
         if (Item.Wnd != 0 && FWindows.count(Item.Wnd) == 0) {
@@ -256,8 +256,8 @@ bool TMessageLoop::Synchronize(std::function<void()> Method)
     auto Record = std::make_shared<TSendRecord>();
     Record->Releasable = false;
     TItem Item;
-    Item.Call = std::move(Method);
-    Item.Send = Record;
+    Item.Extras().Call = std::move(Method);
+    Item.Extras().Send = Record;
     {
         std::lock_guard<std::mutex> Guard(FLock);
         FInFlight.push_back(Record);
@@ -290,8 +290,8 @@ bool TMessageLoop::Synchronize(std::function<void()> Method)
 void TMessageLoop::Queue(std::function<void()> Method, const void* Owner)
 {
     TItem Item;
-    Item.Call = std::move(Method);
-    Item.CallOwner = Owner;
+    Item.Extras().Call = std::move(Method);
+    Item.Extras().CallOwner = Owner;
     std::lock_guard<std::mutex> Guard(FLock);
     PushLocked(std::move(Item));
 }
@@ -302,7 +302,7 @@ void TMessageLoop::RemoveQueued(const void* Owner)
     std::vector<TItem> Dropped;   // their methods are destroyed outside the lock
     std::lock_guard<std::mutex> Guard(FLock);
     for (auto Q = FQueue.begin(); Q != FQueue.end();) {
-        if (Q->Call && !Q->Send && Q->CallOwner == Owner) {
+        if (Q->IsCall() && !Q->Send() && Q->Extra->CallOwner == Owner) {
             Dropped.push_back(std::move(*Q));
             Q = FQueue.erase(Q);
         } else {
@@ -430,47 +430,43 @@ void TMessageLoop::ClockChanged() noexcept
 
 // ---- dispatch -----------------------------------------------------------
 
-void TMessageLoop::Dispatch(TItem& Item)
+void TMessageLoop::Dispatch(TItem& Item, TWindow* Window)
 {
-    if (Item.Call) {
-        if (Item.Send) {
-            try {
-                Item.Call();
-            } catch (...) {
-                Item.Send->Error = std::current_exception();
-            }
-        } else {
-            try {
-                Item.Call();
-            } catch (...) {
-                Application()->HandleException(std::current_exception());
-            }
-        }
-    } else if (Item.Window) {
+    TSendRecord* Send = Item.Send();
+    if (Item.IsCall()) {
         try {
-            Item.Window->Method(Item.Msg);
+            Item.Extra->Call();
+        } catch (...) {
+            if (Send)
+                Send->Error = std::current_exception();   // rethrown in the caller
+            else
+                Application()->HandleException(std::current_exception());
+        }
+    } else if (Window) {
+        try {
+            Window->Method(Item.Msg);
         } catch (...) {
             Application()->HandleException(std::current_exception());
         }
     }
-    if (Item.Send) {
+    if (Send) {
         std::lock_guard<std::mutex> Guard(FLock);
-        if (Item.Send->State == TSendRecord::Running) {
-            Item.Send->State = TSendRecord::Done;
-            Item.Send->Result = Item.Msg.Result;
-            Item.Send->Finished.Set();
+        if (Send->State == TSendRecord::Running) {
+            Send->State = TSendRecord::Done;
+            Send->Result = Item.Msg.Result;
+            Send->Finished.Set();
         }
     }
 }
 
-bool TMessageLoop::PopLocked(uint64_t Limit, TItem& Out)
+bool TMessageLoop::PopLocked(uint64_t Limit, TItem& Out, std::shared_ptr<TWindow>& Window)
 {
     while (!FQueue.empty() && FQueue.front().Seq < Limit) {
         Out = std::move(FQueue.front());
         FQueue.pop_front();
-        if (Out.Send) {
-            if (Out.Send->State != TSendRecord::Queued) continue;
-            Out.Send->State = TSendRecord::Running;
+        if (TSendRecord* Send = Out.Send()) {
+            if (Send->State != TSendRecord::Queued) continue;
+            Send->State = TSendRecord::Running;
         }
         if (Out.IsTimer) {
             auto It = std::find_if(FTimers.begin(), FTimers.end(), [&](const TWndTimer& T) {
@@ -480,10 +476,10 @@ bool TMessageLoop::PopLocked(uint64_t Limit, TItem& Out)
             It->Pending = false;
             ArmTimerFdLocked();
         }
-        if (!Out.Call) {
+        if (!Out.IsCall()) {
             auto W = FWindows.find(Out.Wnd);
             if (W == FWindows.end()) continue;
-            Out.Window = W->second;
+            Window = W->second;
         }
         UpdateFdLocked();
         return true;
@@ -503,11 +499,12 @@ void TMessageLoop::ProcessMessages()
     }
     for (;;) {
         TItem Item;
+        std::shared_ptr<TWindow> Window;
         {
             std::lock_guard<std::mutex> Guard(FLock);
-            if (!PopLocked(Limit, Item)) return;
+            if (!PopLocked(Limit, Item, Window)) return;
         }
-        Dispatch(Item);
+        Dispatch(Item, Window.get());
     }
 }
 
@@ -520,9 +517,10 @@ bool TMessageLoop::HandleMessage(uint32_t Timeout)
     for (;;) {
         CheckTimersLocked();
         TItem Item;
-        if (PopLocked(UINT64_MAX, Item)) {
+        std::shared_ptr<TWindow> Window;
+        if (PopLocked(UINT64_MAX, Item, Window)) {
             Lock.unlock();
-            Dispatch(Item);
+            Dispatch(Item, Window.get());
             return true;
         }
         if (FTerminate.load(std::memory_order_acquire) || Timeout == 0) return false;
@@ -558,9 +556,9 @@ bool TMessageLoop::HandleMessage(uint32_t Timeout)
         --FMainWaiting;
         if (Timeout != INFINITE && std::chrono::steady_clock::now() >= RealDeadline) {
             CheckTimersLocked();
-            if (PopLocked(UINT64_MAX, Item)) {
+            if (PopLocked(UINT64_MAX, Item, Window)) {
                 Lock.unlock();
-                Dispatch(Item);
+                Dispatch(Item, Window.get());
                 return true;
             }
             return false;

@@ -41,15 +41,28 @@ struct TSendRecord {
     TEventObject Finished{true, false};
 };
 
-struct TItem {
-    uint64_t Seq = 0;
-    HWND Wnd = 0;
-    TMessage Msg;
-    bool IsTimer = false;
+/// What only sent messages and synchronized or queued methods carry; kept
+/// apart so that the common posted message stays small.
+struct TItemExtra {
     std::shared_ptr<TSendRecord> Send;
     std::function<void()> Call;      // a synchronized or queued method
     const void* CallOwner = nullptr; // the TThread that queued it
-    std::shared_ptr<TWindow> Window; // filled when taken from the queue
+};
+
+struct TItem {
+    uint64_t Seq = 0;
+    HWND Wnd = 0;
+    bool IsTimer = false;
+    TMessage Msg;
+    std::unique_ptr<TItemExtra> Extra;
+
+    TSendRecord* Send() const noexcept { return Extra ? Extra->Send.get() : nullptr; }
+    bool IsCall() const noexcept { return Extra && Extra->Call; }
+    TItemExtra& Extras()
+    {
+        if (!Extra) Extra = std::make_unique<TItemExtra>();
+        return *Extra;
+    }
 };
 
 struct TWndTimer {
@@ -105,8 +118,8 @@ private:
     void CheckTimersLocked();
     uint32_t NextTimerLocked(uint32_t Now) const;
     void ArmTimerFdLocked();
-    bool PopLocked(uint64_t Limit, TItem& Out);
-    void Dispatch(TItem& Item);
+    bool PopLocked(uint64_t Limit, TItem& Out, std::shared_ptr<TWindow>& Window);
+    void Dispatch(TItem& Item, TWindow* Window);
 
     std::atomic<const void*> FMain{nullptr};
     std::atomic<bool> FTerminate{false};

@@ -96,6 +96,17 @@ public:
     void SetLoading(bool Value);
     /// Design mode for this component and every component it owns.
     void SetDesigning(bool Value);
+    /// Sets or clears csLoading, csReading or csWriting on this component
+    /// alone, not on the components it owns (any other flag is left as it
+    /// is). The form reader marks exactly the components it reads this way, so
+    /// parts a constructor created do not wait for a `Loaded` nobody sends.
+    void SetStreamingState(TComponentStateFlag Flag, bool Value) noexcept;
+
+    /// A sub-component is an internal part of its owner, created by the
+    /// owner's constructor (a timer, say); form files leave it out of the
+    /// owner's children, since the owner creates it again when it is read.
+    bool IsSubComponent() const noexcept { return FSubComponent; }
+    void SetSubComponent(bool Value) noexcept { FSubComponent = Value; }
 
     /// Called once loading has finished; clears csLoading. Descendants apply
     /// the wishes they stored while loading after calling the base.
@@ -126,6 +137,7 @@ private:
     std::string FName;
     intptr_t FTag = 0;
     TComponentState FState;
+    bool FSubComponent = false;
 };
 
 /// True when S is a valid component name (letter or '_' first, then letters,

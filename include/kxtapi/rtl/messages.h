@@ -158,7 +158,7 @@ public:
 
     /// Waits up to Timeout ms for one message (or a due timer) and handles
     /// it. Returns true when it handled one; false after the time-out, or at
-    /// once when Terminate has been called.
+    /// once when Terminate has been called and nothing waits.
     bool HandleMessage(uint32_t Timeout = INFINITE);
 
     /// Handles messages until Terminate is called; then clears the request

@@ -64,7 +64,9 @@ std::string GetModuleFileName();
 std::string GetModuleFileName(const void* Address);
 
 /// A date and time as the component framework keeps it: days since
-/// 30 December 1899 in the integral part, the time of day as the fraction.
+/// 30 December 1899 in the integral part, the time of day as the fraction
+/// (before that day the fraction counts away from zero: -1.25 is
+/// 29 December 1899, 06:00).
 using TDateTime = double;
 
 /// Broken-down local time.
