@@ -62,6 +62,9 @@ public:
         FHasCounters = FHasLines && ioctl(FFd, TIOCGICOUNT, &FCounts) == 0;
         int lsr = 0;
         FHasLsr = ioctl(FFd, TIOCSERGETLSR, &lsr) == 0;
+        // A pseudo-terminal carries neither breaks nor line errors: its
+        // bytes are read unmarked, which keeps the kernel's fast raw path.
+        FMarked = FHasLines || FHasCounters || FHasLsr;
 
         DCB dcb;
         TermiosToDcb(FSaved, dcb);
@@ -74,7 +77,7 @@ protected:
     {
         termios2 t{};
         if (ioctl(FFd, TCGETS2, &t) != 0) return Fail(errno);
-        DcbToTermios(Dcb, t);
+        DcbToTermios(Dcb, t, FMarked);
         if (ioctl(FFd, TCSETS2, &t) != 0) return Fail(errno);
         // Drivers round speeds they cannot make; more than a UART's
         // tolerance off is a failure, not a setting.
@@ -299,7 +302,8 @@ private:
             const ssize_t r = read(FFd, buf, room);
             if (r > 0) {
                 TSink sink{*this};
-                FParser.Feed(buf, static_cast<size_t>(r), sink);
+                if (FMarked) FParser.Feed(buf, static_cast<size_t>(r), sink);
+                else DeliverBytes(buf, static_cast<size_t>(r));
                 if (static_cast<size_t>(r) < room) return;
                 continue;
             }
@@ -373,6 +377,7 @@ private:
     bool FHasLines = false;
     bool FHasCounters = false;
     bool FHasLsr = false;
+    bool FMarked = true;
     bool FParityOn = false;
     bool FOutxDsr = false;
     bool FCtsFlow = false;

@@ -43,12 +43,12 @@ uint32_t TermiosSpeed(const termios2& T) noexcept
     return 0;
 }
 
-void DcbToTermios(const DCB& Dcb, termios2& T) noexcept
+void DcbToTermios(const DCB& Dcb, termios2& T, bool Marked) noexcept
 {
     T.c_iflag &= ~(IGNBRK | BRKINT | IGNPAR | PARMRK | INPCK | ISTRIP | INLCR | IGNCR | ICRNL
                    | IUCLC | IXON | IXANY | IXOFF | IMAXBEL);
     // Breaks read as FF 00 00, bytes in error as FF 00 b, a real FF as FF FF.
-    T.c_iflag |= PARMRK;
+    if (Marked) T.c_iflag |= PARMRK;
     if (Dcb.Flags & DCB_fParity) T.c_iflag |= INPCK;
     if (Dcb.Flags & DCB_fOutX) T.c_iflag |= IXON;
     if (Dcb.Flags & DCB_fInX) T.c_iflag |= IXOFF;

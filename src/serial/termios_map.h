@@ -11,10 +11,10 @@ namespace kxtapi {
 /// Puts T into the raw binary mode the driver layer runs a line in and sets
 /// speed, data bits, parity (mark and space through CMSPAR), stop bits (one
 /// and a half is CSTOPB with five data bits), RTS/CTS and XON/XOFF flow
-/// control and the flow-control characters from Dcb. Breaks and bytes in
-/// error are marked in the byte stream (PARMRK) for the input parser; the
-/// modem control lines do not hang the line up (CLOCAL).
-void DcbToTermios(const DCB& Dcb, termios2& T) noexcept;
+/// control and the flow-control characters from Dcb. With Marked, breaks
+/// and bytes in error are marked in the byte stream (PARMRK) for the input
+/// parser. The modem control lines do not hang the line up (CLOCAL).
+void DcbToTermios(const DCB& Dcb, termios2& T, bool Marked = true) noexcept;
 
 /// The DCB that describes T (the inverse of DcbToTermios where the
 /// terminal can express the setting).
