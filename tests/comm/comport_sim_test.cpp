@@ -314,8 +314,11 @@ TEST_F(SimComPort, SettingsTheLineCannotTakeFailTheOpen)
     EXPECT_FALSE(Port->IsPortOpen());
     EXPECT_FALSE(Pair->NearOpen());
     EXPECT_EQ(Port->Get_Handle(), INVALID_HANDLE_VALUE);
+    Port->Set_Databits(8);
+    Port->Set_Stopbits(15);  // one and a half stop bits need five data bits
+    EXPECT_THROW(Port->Open(), EComPort);
+    EXPECT_FALSE(Pair->NearOpen());
     Port->Set_Databits(5);
-    Port->Set_Stopbits(15);
     Port->Open();
     EXPECT_EQ(Pair->NearState().StopBits, ONE5STOPBITS);
 }
