@@ -3,4 +3,11 @@
 
 #include "kxtapi/rtl.h"
 
+#include "kxtapi/comm/comport.h"
+#include "kxtapi/comm/comport_led.h"
+#include "kxtapi/comm/comthread.h"
+#include "kxtapi/comm/comtypes.h"
 #include "kxtapi/comm/fifo.h"
+#include "kxtapi/serial/commapi.h"
+#include "kxtapi/serial/ports.h"
+#include "kxtapi/serial/simulated.h"

@@ -19,3 +19,6 @@
 #include "kxtapi/rtl/thread.h"
 #include "kxtapi/rtl/timer.h"
 #include "kxtapi/rtl/system.h"
+#include "kxtapi/rtl/graphics.h"
+#include "kxtapi/rtl/controls.h"
+#include "kxtapi/rtl/png.h"
