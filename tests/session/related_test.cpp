@@ -156,6 +156,34 @@ TEST_F(RelatedTest, CommDeviceClosesOnlyItsOwnHandle)
     EXPECT_EQ(Comm.Get_DeviceName(), "");
 }
 
+TEST_F(RelatedTest, CommDeviceOfALineHoldsItsOwnReferenceToThePort)
+{
+    TTestDevice Line;
+    Line.Set_DeviceID(0);
+    Line.Set_Active(true);
+    TTapiCommDevice Comm(&Line, "comm/datamodem");
+    EXPECT_FALSE(Comm.Init());   // not enabled: not asked
+    Comm.Set_Enabled(true);
+    ASSERT_TRUE(Comm.Init());
+    ASSERT_TRUE(Comm.Get_Available());
+    const uint32_t Handle = Comm.Get_Handle();
+    EXPECT_NE(LookupHandle(Handle), nullptr);
+    EXPECT_EQ(Comm.Get_DeviceName(), "SIMLINE0");
+    EXPECT_EQ(Comm.Update(), 0u);
+    EXPECT_EQ(Comm.Get_Handle(), Handle);   // held: not fetched again
+
+    // A port component takes its own reference; Done drops only the comm
+    // device's.
+    const THandle PortsOwn = DuplicateHandle(Handle);
+    Comm.Done();
+    EXPECT_EQ(LookupHandle(Handle), nullptr);
+    EXPECT_NE(LookupHandle(PortsOwn), nullptr);
+    EXPECT_TRUE(CloseHandle(PortsOwn));
+
+    ASSERT_TRUE(Comm.Init());   // a new reference of its own
+    EXPECT_NE(Comm.Get_Handle(), Handle);
+}
+
 TEST_F(RelatedTest, DestroyingACommDeviceReleasesItsHandle)
 {
     TFakeOwner Owner;
