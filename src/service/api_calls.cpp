@@ -52,11 +52,10 @@ void AdoptNewCall(TService& s, TLineOpen& Open, TPendingRequest& r, const std::s
 
 // The owner's handle of another call given to an operation (the held call
 // of a swap, a consultation call): it must be the same application's.
-TProviderCall* OwnedPeer(TService& s, const TCallHandle& c, HCALL hOther, uint32_t Invalid)
+TProviderCall* OwnedPeer(TService& s, const TCallHandle& c, HCALL hOther)
 {
     TCallHandle* o = s.CallHandle(hOther);
     if (!o || o->Usage != c.Usage) return nullptr;
-    (void)Invalid;
     return o->Privilege == LINECALLPRIVILEGE_OWNER ? o->Call : nullptr;
 }
 
@@ -149,6 +148,7 @@ uint32_t lineGetNewCalls(HLINE hLine, DWORD dwAddressID, DWORD dwSelect, LPLINEC
         TCallRecord& Rec = s.RecordFor(Call);
         Rec.Announced = true;   // an existing call is not news to the other opens
         TCallHandle& h = s.CreateCallHandle(*o, Rec, LINECALLPRIVILEGE_MONITOR, false);
+        h.ReportPrivilege = false;   // the application learns it from the status
         Handles.push_back(h.Handle);
         s.NotifyOwnership(Rec, h.Handle, LINECALLINFOSTATE_NUMMONITORS);
     }
@@ -181,6 +181,7 @@ uint32_t lineGetConfRelatedCalls(HCALL hCall, LPLINECALLLIST lpCallList)
             auto It = s.CallRecords.find(Call);
             if (It == s.CallRecords.end()) continue;
             TCallHandle& n = s.CreateCallHandle(*o, It->second, LINECALLPRIVILEGE_MONITOR, false);
+            n.ReportPrivilege = false;
             h = n.Handle;
         }
         Handles.push_back(h);
@@ -459,7 +460,7 @@ uint32_t lineSwapHold(HCALL hActiveCall, HCALL hHeldCall)
 {
     return CallRequest(hActiveCall, [&](TService& s, TCallHandle& c, TLineOpen&, TPendingRequest& r) -> uint32_t {
         if (!s.CallHandle(hHeldCall) || hHeldCall == hActiveCall) return LINEERR_INVALCALLHANDLE;
-        TProviderCall* Held = OwnedPeer(s, c, hHeldCall, LINEERR_INVALCALLHANDLE);
+        TProviderCall* Held = OwnedPeer(s, c, hHeldCall);
         if (!Held) return LINEERR_NOTOWNER;
         return c.Call->SwapHold(r.ID, Held);
     });
@@ -503,7 +504,7 @@ uint32_t lineCompleteTransfer(HCALL hCall, HCALL hConsultCall, LPHCALL lphConfCa
     if (dwTransferMode == LINETRANSFERMODE_CONFERENCE && !lphConfCall) return LINEERR_INVALPOINTER;
     return CallRequest(hCall, [&](TService& s, TCallHandle& c, TLineOpen& o, TPendingRequest& r) -> uint32_t {
         if (!s.CallHandle(hConsultCall) || hConsultCall == hCall) return LINEERR_INVALCONSULTCALLHANDLE;
-        TProviderCall* Consult = OwnedPeer(s, c, hConsultCall, LINEERR_INVALCONSULTCALLHANDLE);
+        TProviderCall* Consult = OwnedPeer(s, c, hConsultCall);
         if (!Consult) return LINEERR_NOTOWNER;
         std::shared_ptr<TProviderCall> Conf;
         uint32_t Result = c.Call->CompleteTransfer(r.ID, Consult, dwTransferMode, Conf);
@@ -543,7 +544,7 @@ uint32_t lineAddToConference(HCALL hConfCall, HCALL hConsultCall)
     }
     return CallRequest(hConfCall, [&](TService& s, TCallHandle& c, TLineOpen&, TPendingRequest& r) -> uint32_t {
         if (!s.CallHandle(hConsultCall) || hConsultCall == hConfCall) return LINEERR_INVALCONSULTCALLHANDLE;
-        TProviderCall* Consult = OwnedPeer(s, c, hConsultCall, LINEERR_INVALCONSULTCALLHANDLE);
+        TProviderCall* Consult = OwnedPeer(s, c, hConsultCall);
         if (!Consult) return LINEERR_NOTOWNER;
         return c.Call->AddToConference(r.ID, Consult);
     });
