@@ -15,3 +15,4 @@
 #include "kxtapi/tapi/phone_structs.h"
 #include "kxtapi/tapi/phone_functions.h"
 #include "kxtapi/tapi/message_table.h"
+#include "kxtapi/tapi/extensions.h"

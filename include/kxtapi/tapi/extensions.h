@@ -1,0 +1,65 @@
+// Functions of this library's telephony service that TAPI itself does not
+// have: cancelling a pending write into application memory, placing an
+// assisted-telephony request from inside the process, and the hook that
+// stands in for the desktop's configuration and dialing-rule dialogs.
+#pragma once
+
+#include "kxtapi/tapi/types.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+extern "C" {
+
+/// Cancels every write the service still owes into the memory range
+/// [Target, Target + Size): call handles of lineMakeCallA, lineSetupTransferA,
+/// lineCompleteTransfer, lineSetupConferenceA, linePrepareAddToConferenceA and
+/// lineUnparkA, digits of lineGatherDigitsA and the park address of
+/// lineParkA. Call it before freeing memory whose address was handed to one
+/// of these functions; afterwards the service never touches the range.
+///
+/// How the writes happen: a write is made, under the service's lock, by the
+/// lineGetMessage call that fetches the LINE_REPLY (or LINE_GATHERDIGITS)
+/// the write belongs to, before that call returns the message. So a thread
+/// that learns of the reply through the fetching thread (through a guarded
+/// queue, say) sees the written value. A thread that looks at a call-handle
+/// slot before the reply has reached it must read it with an atomic load
+/// (std::atomic_ref<uint32_t>); the service stores handles with release
+/// stores for that reason. Closing the line, deallocating a call and
+/// shutting the usage down cancel the writes that belong to them as well.
+void kxtapiCancelWriteBack(const void* Target, uint32_t Size);
+
+/// Asks the service to have a call placed: the request goes to the usage
+/// registered as recipient of LINEREQUESTMODE_MAKECALL requests (the one
+/// preferred by lineSetAppPriorityA, else the first to register), as
+/// LINE_REQUEST. Returns 0, TAPIERR_NOREQUESTRECIPIENT when no recipient is
+/// registered, TAPIERR_INVALDESTADDRESS for an empty or overlong address,
+/// or TAPIERR_REQUESTQUEUEFULL. The strings are cut to their field sizes
+/// in LINEREQMAKECALL; null strings are empty.
+uint32_t tapiRequestMakeCallA(LPCSTR lpszDestAddress, LPCSTR lpszAppName, LPCSTR lpszCalledParty,
+                              LPCSTR lpszComment);
+
+}  // extern "C"
+
+namespace kxtapi {
+
+/// The dialogs the service would show on a desktop.
+enum TTapiDialogKind { tdkLineConfig, tdkPhoneConfig, tdkTranslate };
+
+/// Shows a dialog and returns its TAPI result (0, or an error such as
+/// LINEERR_OPERATIONFAILED when the user cancelled). DeviceID is the line or
+/// phone device; Text is the device class for the configuration dialogs and
+/// the address for the dialing-rule dialog (both may be empty). Called on
+/// the thread that called the TAPI function, outside the service's lock, so
+/// it may call TAPI functions itself (lineSetCurrentLocation, for instance).
+using TTapiDialogHook =
+    std::function<uint32_t(TTapiDialogKind Kind, uint32_t DeviceID, HWND Owner, const std::string& Text)>;
+
+/// Installs the dialog hook and returns the one it replaces. Without a hook,
+/// lineConfigDialogA and lineTranslateDialogA answer LINEERR_OPERATIONUNAVAIL
+/// and phoneConfigDialogA PHONEERR_OPERATIONUNAVAIL, after checking their
+/// arguments. Thread-safe.
+TTapiDialogHook SetTapiDialogHook(TTapiDialogHook Hook);
+
+}  // namespace kxtapi
