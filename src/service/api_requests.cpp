@@ -14,13 +14,16 @@ constexpr uint32_t RequestModes = LINEREQUESTMODE_MAKECALL | LINEREQUESTMODE_MED
 constexpr size_t MaxPendingRequests = 64;
 
 // The recipient of make-call requests: the first program of the priority
-// list that is registered, else the one registered first.
+// list that is registered (by its program or its friendly name, which is a
+// module name too for most applications), else the one registered first.
 TUsage* MakeCallRecipient(TService& s)
 {
     for (const TAppPriority& p : s.Priorities) {
         if (!(p.RequestMode & LINEREQUESTMODE_MAKECALL)) continue;
         for (auto& [h, u] : s.Usages)
-            if (!u->Phone && (u->RequestModes & LINEREQUESTMODE_MAKECALL) && u->ModuleName == p.Module) return u.get();
+            if (!u->Phone && (u->RequestModes & LINEREQUESTMODE_MAKECALL) &&
+                (u->ModuleName == p.Module || ModuleBaseName(u->FriendlyName) == p.Module))
+                return u.get();
     }
     TUsage* Best = nullptr;
     for (auto& [h, u] : s.Usages)

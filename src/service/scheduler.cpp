@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 
 namespace kxtapi::service {
 
@@ -20,7 +21,10 @@ constexpr int MaxActionsPerRun = 100000;
 
 }  // namespace
 
-TScheduler::TScheduler() = default;
+TScheduler::TScheduler()
+{
+    gListenerTarget.store(this);
+}
 
 TScheduler::~TScheduler()
 {
@@ -51,7 +55,6 @@ uint64_t TScheduler::After(uint32_t Delay, std::function<void()> Action)
     }
     FWake.notify_all();
     if (AddListener) {
-        gListenerTarget.store(this);
         AddAdvanceListener([](uint32_t Now) {
             if (TScheduler* s = gListenerTarget.load()) s->RunDue(Now);
         });
@@ -77,12 +80,31 @@ size_t TScheduler::Pending() const
     return FItems.size();
 }
 
+void TScheduler::StopThread()
+{
+    {
+        std::lock_guard<std::mutex> lk(FMutex);
+        FStopping = true;
+    }
+    FWake.notify_all();
+    if (FThread.joinable()) FThread.join();
+}
+
 void TScheduler::EnsureDriver()
 {
     // With a test clock the listener drives; a thread would only wake on
     // real time, which tests must not depend on.
     if (TestClockInstalled() || FThreadRunning || FStopping) return;
     if (FThread.joinable()) FThread.join();   // it has left its loop already
+    static bool AtExit = [] {
+        // Registered when the first thread starts, so it runs before the
+        // static destructors of everything that existed before then.
+        std::atexit([] {
+            if (TScheduler* s = gListenerTarget.load()) s->StopThread();
+        });
+        return true;
+    }();
+    (void)AtExit;
     FThreadRunning = true;
     FThread = std::thread([this] { ThreadLoop(); });
 }

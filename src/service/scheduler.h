@@ -8,7 +8,7 @@
 //   advances it too);
 // - otherwise a timer thread of the service sleeps until the next due time.
 //   It is started when an action is scheduled, ends when nothing is left,
-//   and is joined when the service goes away.
+//   and is stopped and joined at exit.
 // Actions run with the service lock held, in order of due time, ties in the
 // order they were scheduled.
 #pragma once
@@ -41,6 +41,10 @@ public:
 
     /// Runs the actions due at Now; takes the service lock itself.
     void RunDue(uint32_t Now);
+
+    /// Ends the timer thread for good and waits for it (at exit: actions
+    /// scheduled afterwards only run from a test clock's advance).
+    void StopThread();
 
 private:
     struct TItem {

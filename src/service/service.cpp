@@ -15,10 +15,11 @@ namespace kxtapi::service {
 
 TService& Service()
 {
-    // Destroyed at exit, which joins the timer thread; everything else of the
-    // service is plain data by then.
-    static TService s;
-    return s;
+    // Never destroyed: applications shut down from their own static
+    // destructors, which may run after this module's. The timer thread is
+    // stopped at exit separately (TScheduler::StopThread).
+    static TService* s = new TService;
+    return *s;
 }
 
 std::string ModuleBaseName(const std::string& Path)
@@ -33,8 +34,6 @@ TService::TService() = default;
 
 TService::~TService()
 {
-    // Nothing is left to tell anyone at exit; only the event handles are
-    // released so that leak checks of the handle table stay quiet.
     for (auto& [h, u] : Usages)
         if (u->Event) CloseHandle(u->Event);
 }
@@ -242,7 +241,6 @@ bool TService::Fetch(TUsage& Usage, LINEMESSAGE& Msg)
             std::atomic_ref<uint32_t>(*static_cast<uint32_t*>(w->Target)).store(v, std::memory_order_release);
         } else {
             std::memcpy(w->Target, w->Bytes.data(), w->Bytes.size());
-            std::atomic_thread_fence(std::memory_order_release);
         }
         w->Target = nullptr;
     }
@@ -826,7 +824,11 @@ void TService::StartToneWatch(TCallHandle& c, const TCallRecord& Rec)
             if (!r || r->ToneSeq != Seq || it == CallHandles.end()) return;
             PostCall(it->second, LINE_MONITORTONE, AppSpecific, 0, GetTickCount());
         };
-        c.Media.ToneTimers.push_back(Scheduler.After(e.dwDuration, Fire));
+        // A tone of no required length counts at once.
+        if (e.dwDuration == 0)
+            Fire();
+        else
+            c.Media.ToneTimers.push_back(Scheduler.After(e.dwDuration, Fire));
     }
 }
 

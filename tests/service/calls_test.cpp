@@ -140,6 +140,8 @@ TEST_F(Calls, DestinationRulesScriptTheFarEnd)
     Sim.AddDestinationRule({"555*", sim::faAnswer, 2000});
     Sim.AddDestinationRule({"666", sim::faBusy});
     Sim.AddDestinationRule({"777", sim::faNoAnswer, 10000});
+    Sim.AddDestinationRule({"888", sim::faAnswer, 0});
+    EXPECT_EQ(Status(Make("888"))->dwCallState, LINECALLSTATE_CONNECTED) << "answered before lineMakeCallA returns";
     HCALL a = Make("555 1234");
     HCALL b = Make("666");
     HCALL c = Make("777");

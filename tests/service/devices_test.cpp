@@ -3,6 +3,8 @@
 
 #include "service_fixture.h"
 
+#include "kxtapi/serial/commapi.h"
+
 #include <cstddef>
 
 namespace kxtapi::testing {
@@ -214,8 +216,9 @@ TEST_F(Devices, RelatedDevicesByClass)
     EXPECT_EQ(lineGetIDA(h, 3, 0, LINECALLSELECT_ADDRESS, v.get(), "tapi/line"), LINEERR_INVALADDRESSID);
     EXPECT_EQ(lineGetIDA(h, 0, 0, LINECALLSELECT_CALL, v.get(), "tapi/line"), LINEERR_INVALCALLHANDLE);
     EXPECT_EQ(lineGetIDA(h, 0, 0, 0x40, v.get(), "tapi/line"), LINEERR_INVALCALLSELECT);
-    // No serial port behind the switch's data calls yet.
-    EXPECT_EQ(lineGetIDA(h, 0, 0, LINECALLSELECT_LINE, v.get(), "comm/datamodem"), LINEERR_OPERATIONUNAVAIL);
+    ASSERT_EQ(lineGetIDA(h, 0, 0, LINECALLSELECT_LINE, v.get(), "comm"), 0u);
+    EXPECT_EQ(v->dwStringFormat, STRINGFORMAT_ASCII);
+    EXPECT_EQ(v.Str(offsetof(VARSTRING, dwStringSize)), "SIMLINE0");
     HLINE h2 = a.Open(1, 2);
     EXPECT_EQ(lineGetIDA(h2, 0, 0, LINECALLSELECT_LINE, v.get(), "tapi/phone"), LINEERR_INVALDEVICECLASS)
         << "line 2 has no phone";
@@ -253,6 +256,51 @@ TEST_F(Devices, DialogsNeedAHook)
     TBlock<LINETRANSLATECAPS> t(2048);
     ASSERT_EQ(lineGetTranslateCapsA(0, 0x00020001, t.get()), 0u);
     EXPECT_EQ(t->dwCurrentLocationID, 2u);
+}
+
+TEST_F(Devices, ADataCallHandsOutItsPortWithAHandleOfItsOwn)
+{
+    TLineApp a;
+    ASSERT_EQ(a.Init(), 0u);
+    HLINE h = a.Open(0, 1, OwnerMonitor, LINEMEDIAMODE_DATAMODEM);
+    sim::TSimCallID Far = Sim.OfferCall(0, "555", "", {.MediaMode = LINEMEDIAMODE_DATAMODEM, .Rings = 0});
+    HCALL c = a.Find(LINE_APPNEWCALL).dwParam2;
+    a.Reply(lineAnswer(c, nullptr, 0));
+    TBlock<VARSTRING> v(64);
+    ASSERT_EQ(lineGetIDA(h, 0, c, LINECALLSELECT_CALL, v.get(), "comm/datamodem"), 0u);
+    ASSERT_EQ(v->dwStringFormat, STRINGFORMAT_BINARY);
+    THandle Port;
+    std::memcpy(&Port, v.Bytes.data() + v->dwStringOffset, 4);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(v.Bytes.data()) + v->dwStringOffset + 4),
+              "SIMCALL" + std::to_string(Far));
+    EXPECT_TRUE(IsCommHandle(Port));
+    uint32_t Written = 0;
+    ASSERT_TRUE(WriteComm(Port, "ATZ", 3, Written, 1000));
+    auto Cable = Sim.DataPort(Far);
+    ASSERT_NE(Cable, nullptr);
+    EXPECT_EQ(Cable->TakeReceived(), "ATZ");
+    // The call ends; the application's handle still works until it closes it.
+    Sim.FarEndHangUp(Far);
+    a.Reply(lineDrop(c, nullptr, 0));
+    EXPECT_TRUE(IsCommHandle(Port));
+    EXPECT_TRUE(CloseHandle(Port));
+    EXPECT_FALSE(Cable->NearOpen());
+    // A block too small for the answer gets nothing, and no handle is left over.
+    uint32_t Before = OpenHandleCount();
+    sim::TSimCallID Far2 = Sim.OfferCall(0, "556", "", {.Rings = 0});
+    HCALL c2 = a.Find(LINE_APPNEWCALL).dwParam2;
+    TBlock<VARSTRING> tiny(sizeof(VARSTRING) + 2);
+    ASSERT_EQ(lineGetIDA(h, 0, c2, LINECALLSELECT_CALL, tiny.get(), "comm/datamodem"), 0u);
+    EXPECT_EQ(tiny->dwStringSize, 0u);
+    Sim.FarEndHangUp(Far2);
+    a.Reply(lineDrop(c2, nullptr, 0));
+    EXPECT_EQ(OpenHandleCount(), Before);
+    sim::TSimLineConfig NoModem;
+    NoModem.DataModem = false;
+    int n = Sim.AddLine(NoModem);
+    HLINE h3 = a.Open(n, 3);
+    EXPECT_EQ(lineGetIDA(h3, 0, 0, LINECALLSELECT_LINE, v.get(), "comm/datamodem"), LINEERR_INVALDEVICECLASS);
+    EXPECT_EQ(Sim.LineDataPort(n), nullptr);
 }
 
 }  // namespace

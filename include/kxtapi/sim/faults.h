@@ -39,7 +39,7 @@ struct TSimFault {
     /// The TAPI function it applies to, by its exported name ("lineMakeCallA",
     /// "lineAnswer", "phoneSetLamp", "lineGetDevCapsA" ...). Empty: every
     /// function the kind can apply to.
-    std::string Function;
+    std::string Function = {};
     /// The line (or phone, for phone functions) index it applies to; -1: any.
     int Device = -1;
     uint32_t Delay = 0;

@@ -20,10 +20,12 @@
 // finds them).
 #pragma once
 
+#include "kxtapi/serial/simulated.h"
 #include "kxtapi/sim/config.h"
 #include "kxtapi/sim/faults.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,7 +43,7 @@ struct TSimOfferOptions {
     bool CallerIDBlocked = false;
     /// The number the caller dialled (LINECALLINFO's called ID); empty: the
     /// address's own.
-    std::string CalledID;
+    std::string CalledID = {};
     /// Rings reported at once (LINEDEVSTATE_RINGING); more with Ring().
     uint32_t Rings = 1;
     /// LINECALLINFOSTATE_CALLERID is reported after the first ring, as a
@@ -159,6 +161,15 @@ public:
     void DetectMedia(TSimCallID Call, uint32_t MediaMode);
     void AddDestinationRule(const TSimDestinationRule& Rule);
     void ClearDestinationRules();
+
+    /// The far end of a call's data port: the cable whose near end an
+    /// application gets as the call's "comm/datamodem" device (a handle of
+    /// its own, which it closes). Null for an unknown call or a line without
+    /// "comm/datamodem". The switch releases its hold on the near end when
+    /// the call goes idle.
+    std::shared_ptr<TSimulatedPair> DataPort(TSimCallID Call);
+    /// The same for a line's own "comm/datamodem" (LINECALLSELECT_LINE).
+    std::shared_ptr<TSimulatedPair> LineDataPort(int Line);
 
     // --- Phones: the user at the handset -------------------------------------
     void PressButton(int Phone, uint32_t ButtonLampID);

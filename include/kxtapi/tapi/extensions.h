@@ -2,6 +2,23 @@
 // have: cancelling a pending write into application memory, placing an
 // assisted-telephony request from inside the process, and the hook that
 // stands in for the desktop's configuration and dialing-rule dialogs.
+//
+// Threads of the service. Every TAPI function may be called from any
+// thread; the service serialises them with one lock. Messages are queued per
+// usage (lineInitializeExA / phoneInitializeExA) in the order things
+// happened, and the usage's event stays signalled while any wait; whichever
+// thread calls lineGetMessage / phoneGetMessage takes the oldest. Requests
+// complete, and their LINE_REPLY / PHONE_REPLY is queued:
+// - immediately: before the function that made the request returns;
+// - when a reply is due later and the runtime layer's test clock is
+//   installed: on the thread that advances the clock, before
+//   AdvanceTestClock returns (a timed wait on the clock's driving thread,
+//   such as lineGetMessage with a time-out, advances it too);
+// - when a reply is due later on a real clock: on the service's timer
+//   thread, which runs only while something is scheduled and is joined at
+//   exit.
+// Control calls of the simulated switch (<kxtapi/sim.h>) queue their
+// messages on the caller's thread before they return.
 #pragma once
 
 #include "kxtapi/tapi/types.h"

@@ -3,7 +3,9 @@
 
 #include "service/providers/sim/sim_world.h"
 
+#include "kxtapi/rtl/handles.h"
 #include "kxtapi/rtl/system.h"
+#include "kxtapi/serial/commtypes.h"
 
 #include <algorithm>
 
@@ -59,6 +61,22 @@ TSimCall::TSimCall(TSimWorld& W, TSimCallID Id, int Line, uint32_t AddressID)
     StateTime = Now();
 }
 
+TSimCall::~TSimCall()
+{
+    if (ModemHandle) kxtapi::CloseHandle(ModemHandle);
+}
+
+THandle TSimCall::CommHandle()
+{
+    if (FState == LINECALLSTATE_IDLE) return 0;
+    if (!Modem) Modem = TSimulatedPair::Create(PST_MODEM);
+    if (!ModemHandle) {
+        THandle h = Modem->OpenHandle();
+        ModemHandle = h == INVALID_HANDLE_VALUE ? 0 : h;
+    }
+    return ModemHandle ? DuplicateHandle(ModemHandle) : 0;
+}
+
 TProviderLine* TSimCall::Line() const
 {
     return World.LineAt(LineIndex);
@@ -73,6 +91,12 @@ void TSimCall::SetState(uint32_t State, uint32_t StateMode, TSimCall* Related)
     if (Changed && Listed && World.Host && Line()) World.Host->CallState(this, State, StateMode, Related);
     if (State == LINECALLSTATE_IDLE) {
         CancelGeneration();
+        // The switch lets go of the data port; an application's handle to it
+        // stays usable until the application closes it.
+        if (ModemHandle) {
+            kxtapi::CloseHandle(ModemHandle);
+            ModemHandle = 0;
+        }
         // A conference ends with its last member; a member leaves its conference.
         if (auto Conf = ConferenceOf.lock()) {
             auto& M = Conf->Members;

@@ -3,6 +3,9 @@
 
 #include "service/providers/sim/sim_world.h"
 
+#include "kxtapi/rtl/handles.h"
+#include "kxtapi/serial/commtypes.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -54,6 +57,21 @@ TSimLineDevice::TSimLineDevice(TSimWorld& W, int I, kxtapi::sim::TSimLineConfig 
     : World(W), Index(I), Config(std::move(C))
 {
     ReportedInUse.assign(Config.Addresses.size(), 0);
+}
+
+TSimLineDevice::~TSimLineDevice()
+{
+    if (ModemHandle) kxtapi::CloseHandle(ModemHandle);
+}
+
+THandle TSimLineDevice::CommHandle()
+{
+    if (!Modem) Modem = TSimulatedPair::Create(PST_MODEM);
+    if (!ModemHandle) {
+        THandle h = Modem->OpenHandle();
+        ModemHandle = h == INVALID_HANDLE_VALUE ? 0 : h;
+    }
+    return ModemHandle ? DuplicateHandle(ModemHandle) : 0;
 }
 
 LINEEXTENSIONID TSimLineDevice::ExtensionID() const
@@ -177,7 +195,8 @@ uint32_t TSimLineDevice::GetAddressStatus(uint32_t AddressID, TAddressStatusData
     return 0;
 }
 
-uint32_t TSimLineDevice::GetID(uint32_t, uint32_t, TProviderCall*, const std::string& DeviceClass, TDeviceIDData& ID)
+uint32_t TSimLineDevice::GetID(uint32_t, uint32_t, TProviderCall* Call, const std::string& DeviceClass,
+                              TDeviceIDData& ID)
 {
     if (uint32_t e = World.FailCall("lineGetIDA", Index)) return e;
     if (SameClass(DeviceClass, "tapi/line")) {
@@ -200,8 +219,26 @@ uint32_t TSimLineDevice::GetID(uint32_t, uint32_t, TProviderCall*, const std::st
         return 0;
     }
     if (SameClass(DeviceClass, "comm/datamodem") || SameClass(DeviceClass, "comm")) {
-        // The simulated switch has no serial ports to hand over yet.
-        return Config.DataModem ? LINEERR_OPERATIONUNAVAIL : LINEERR_INVALDEVICECLASS;
+        if (!Config.DataModem) return LINEERR_INVALDEVICECLASS;
+        TSimCall* c = dynamic_cast<TSimCall*>(Call);
+        std::string Name = c ? "SIMCALL" + std::to_string(c->ID) : "SIMLINE" + std::to_string(Index);
+        if (SameClass(DeviceClass, "comm")) {
+            ID.Format = STRINGFORMAT_ASCII;
+            ID.Bytes.assign(Name.begin(), Name.end());
+            ID.Bytes.push_back(0);
+            return 0;
+        }
+        // A handle of its own for the application: it closes it, the switch
+        // closes its own when the call (or line) goes.
+        THandle h = c ? c->CommHandle() : CommHandle();
+        if (!h) return LINEERR_RESOURCEUNAVAIL;
+        ID.Format = STRINGFORMAT_BINARY;
+        ID.Bytes.resize(4);
+        std::memcpy(ID.Bytes.data(), &h, 4);
+        ID.Bytes.insert(ID.Bytes.end(), Name.begin(), Name.end());
+        ID.Bytes.push_back(0);
+        ID.Handle = h;
+        return 0;
     }
     return LINEERR_INVALDEVICECLASS;
 }

@@ -1,6 +1,7 @@
 // The control API of the simulated switch (<kxtapi/sim/switch.h>).
 
 #include "service/providers/sim/sim_world.h"
+#include "kxtapi/serial/commtypes.h"
 #include "service/service.h"
 #include "service/service_lock.h"
 
@@ -296,6 +297,25 @@ void TSimSwitch::ClearDestinationRules()
 {
     TServiceLock Lock;
     W().Rules.clear();
+}
+
+std::shared_ptr<TSimulatedPair> TSimSwitch::DataPort(TSimCallID Call)
+{
+    TServiceLock Lock;
+    TSimCall* c = W().Call(Call);
+    TSimLineDevice* l = c ? W().LineAt(c->LineIndex) : nullptr;
+    if (!l || !l->Config.DataModem) return nullptr;
+    if (!c->Modem) c->Modem = TSimulatedPair::Create(PST_MODEM);
+    return c->Modem;
+}
+
+std::shared_ptr<TSimulatedPair> TSimSwitch::LineDataPort(int Line)
+{
+    TServiceLock Lock;
+    TSimLineDevice* l = W().LineAt(Line);
+    if (!l || !l->Config.DataModem) return nullptr;
+    if (!l->Modem) l->Modem = TSimulatedPair::Create(PST_MODEM);
+    return l->Modem;
 }
 
 // --- Phones -------------------------------------------------------------------------

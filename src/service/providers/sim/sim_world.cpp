@@ -50,6 +50,12 @@ void TSimWorld::Defer(std::function<void()> Action)
 
 uint64_t TSimWorld::After(uint32_t Delay, std::function<void()> Action)
 {
+    // What is due at once happens before the current call returns, not at
+    // the next tick of the clock.
+    if (Delay == 0) {
+        Defer(std::move(Action));
+        return 0;
+    }
     auto ID = std::make_shared<uint64_t>(0);
     *ID = Service().Schedule(Delay, [this, ID, Action = std::move(Action)] {
         Timers.erase(*ID);

@@ -4,6 +4,7 @@
 // while applications run and detached otherwise.
 #pragma once
 
+#include "kxtapi/serial/simulated.h"
 #include "kxtapi/sim.h"
 #include "service/provider.h"
 
@@ -27,6 +28,7 @@ class TSimPhoneDevice;
 class TSimCall final : public TProviderCall, public std::enable_shared_from_this<TSimCall> {
 public:
     TSimCall(TSimWorld& World, TSimCallID ID, int Line, uint32_t AddressID);
+    ~TSimCall() override;
 
     // TProviderCall
     TProviderLine* Line() const override;
@@ -98,6 +100,12 @@ public:
     std::vector<uint32_t> TonesGenerated;
     std::string TransferredTo, RedirectedTo, ParkedAt;
     SYSTEMTIME StateTime{};
+    /// The data port of the call ("comm/datamodem"): created when first
+    /// asked for; the switch holds its near end open until the call ends.
+    std::shared_ptr<TSimulatedPair> Modem;
+    THandle ModemHandle = 0;
+    /// A new handle to the call's data port for an application, or 0.
+    THandle CommHandle();
 
 private:
     uint32_t FAddress;
@@ -132,10 +140,16 @@ public:
                              const TCallParamsData& Params, std::shared_ptr<TProviderCall>& Conference,
                              std::shared_ptr<TProviderCall>& Consult) override;
 
+    ~TSimLineDevice() override;
+    /// A new handle to the line's data port, or 0 (see TSimCall::CommHandle).
+    THandle CommHandle();
+
     TSimWorld& World;
     const int Index;
     kxtapi::sim::TSimLineConfig Config;
     bool Opened = false;
+    std::shared_ptr<TSimulatedPair> Modem;
+    THandle ModemHandle = 0;
     // Last counts reported with LINEDEVSTATE_NUMCALLS / LINEADDRESSSTATE_.
     uint32_t ReportedCounts[3] = {0, 0, 0};
     std::vector<uint32_t> ReportedInUse;
