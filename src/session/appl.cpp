@@ -1,0 +1,87 @@
+// TTapiAppl: the session's settings and notifications as a component.
+
+#include "kxtapi/session/appl.h"
+
+#include "kxtapi/rtl/strings.h"
+#include "kxtapi/session/application.h"
+#include "kxtapi/session/errors.h"
+#include "kxtapi/tapi/line_constants.h"
+#include "kxtapi/tapi/line_functions.h"
+
+namespace kxtapi {
+
+TTapiAppl::TTapiAppl(TComponent* AOwner) : TTapiComponent(AOwner, tckOther)
+{
+    if (!IsLoading() && !IsDesigning()) FApplName = TapiApplication->Get_AppName();
+    FAutoShutdown = TapiApplication->Get_AutoShutdown();
+}
+
+void TTapiAppl::Loaded()
+{
+    TTapiComponent::Loaded();
+    // Only a real change goes through the session's setter, which refuses
+    // while active: a form read while the session runs, carrying the name the
+    // session already has, must still load.
+    if (FApplName != TapiApplication->Get_AppName()) TapiApplication->Set_AppName(FApplName);
+    ApplyEnabled();
+    ApplyRequestMakeCall();
+}
+
+void TTapiAppl::SetEnabled(bool Value)
+{
+    FEnabled = Value;
+    if (Value != IsEnabled() && !IsLoading() && !IsDesigning()) ApplyEnabled();
+}
+
+void TTapiAppl::Handle_DeviceCreate(const std::string& DeviceClass, uint32_t DeviceID)
+{
+    if (AnsiSameText(DeviceClass, "tapi/line")) FireEvent(OnLineCreate, this, DeviceID);
+    else if (AnsiSameText(DeviceClass, "tapi/phone")) FireEvent(OnPhoneCreate, this, DeviceID);
+}
+
+void TTapiAppl::Handle_DeviceRemove(const std::string& DeviceClass, uint32_t DeviceID)
+{
+    if (AnsiSameText(DeviceClass, "tapi/line")) FireEvent(OnLineRemove, this, DeviceID);
+    else if (AnsiSameText(DeviceClass, "tapi/phone")) FireEvent(OnPhoneRemove, this, DeviceID);
+}
+
+void TTapiAppl::Trigger_Initialize()
+{
+    FireEvent(OnInitialize, this);
+}
+
+void TTapiAppl::Trigger_Shutdown()
+{
+    FireEvent(OnShutdown, this);
+}
+
+void TTapiAppl::Set_ApplName(const std::string& Value)
+{
+    FApplName = Value;
+    TapiApplication->FAppName = Value;
+}
+
+void TTapiAppl::Set_AutoShutdown(int32_t Value)
+{
+    FAutoShutdown = Value;
+    TapiApplication->Set_AutoShutdown(Value);
+}
+
+void TTapiAppl::Set_RequestMakeCall(bool Value)
+{
+    FRequestMakeCall = Value;
+    if (!IsLoading() && !IsDesigning()) ApplyRequestMakeCall();
+}
+
+void TTapiAppl::ApplyRequestMakeCall()
+{
+    if (!IsEnabled()) return;
+    TTapiApplication& App = *TapiApplication;
+    if (FRequestMakeCall)
+        CheckTapiResult(lineRegisterRequestRecipient(App.LineAppHandle, Get_CallbackInstance(),
+                                                     LINEREQUESTMODE_MAKECALL, 1));
+    else
+        lineRegisterRequestRecipient(App.LineAppHandle, Get_CallbackInstance(), LINEREQUESTMODE_MAKECALL, 0);
+}
+
+} // namespace kxtapi
