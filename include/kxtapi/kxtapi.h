@@ -31,3 +31,6 @@
 #include "kxtapi/session/event_thread.h"
 #include "kxtapi/session/application.h"
 #include "kxtapi/session/registration.h"
+#include "kxtapi/location/location.h"
+#include "kxtapi/location/system_location.h"
+#include "kxtapi/location/location_list.h"
