@@ -25,7 +25,10 @@ int32_t TTapiSystemLocation::SetCurrentLocationID(uint32_t ID)
 
 bool TTapiSystemLocation::Init()
 {
-    if (GetCurrentLocationID(LocationID) != 0) return false;
+    if (GetCurrentLocationID(LocationID) != 0) {
+        Clear();
+        return false;
+    }
     Update();
     return Valid;
 }

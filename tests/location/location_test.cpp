@@ -203,8 +203,10 @@ TEST_F(SystemLocation, AFailedReadOfTheCurrentIdentifierInvalidates)
     EXPECT_EQ(Here.LocationID, 1u);
     EXPECT_EQ(Here.LocationName, "");
 
+    ASSERT_TRUE(Here.Init());
     Sim.InjectFault({sim::sfFailCall, "lineGetTranslateCapsA", -1, 0, LINEERR_NOMEM, sim::shPairsPastEnd, 1});
     EXPECT_FALSE(Here.Init());
+    EXPECT_FALSE(Here.Valid);
     EXPECT_TRUE(Here.Init());
     EXPECT_EQ(Here.LocationName, "Office");
 }

@@ -32,7 +32,8 @@ public:
     /// nothing re-read; then Update, whose result it returns.
     int32_t SetCurrentLocationID(uint32_t ID);
     /// Reads the current identifier into LocationID, then Update; returns
-    /// Valid (false at once when the identifier cannot be read).
+    /// Valid. When the identifier cannot be read the location is cleared and
+    /// the result is false at once.
     bool Init();
     /// Reads the current identifier into LocationID and fills the location
     /// as TTapiLocation::Update does. When the identifier cannot be read the
