@@ -109,8 +109,11 @@ void TTapiApplication::Shutdown()
     for (TTapiDeviceList* List : {static_cast<TTapiDeviceList*>(&Lines), static_cast<TTapiDeviceList*>(&Phones)}) {
         for (int i = 0; i < List->Count(); ++i) {
             TTapiDevice* Device = List->Get_Items(i);
+            // A handler raised while closing may destroy the device.
+            const uint32_t Cookie = Device->Get_CallbackInstance();
             Guarded([&] {
                 if (Device->Get_Active()) Device->Close();
+                if (!TapiComponentAlive(Cookie, Device)) return;
                 Device->Set_DeviceID(-1);
                 if (Device->IsEnabled()) Device->SetEnabled(false);
             });
@@ -186,8 +189,9 @@ uint32_t TTapiApplication::Done()
     for (TTapiDeviceList* List : {static_cast<TTapiDeviceList*>(&Lines), static_cast<TTapiDeviceList*>(&Phones)}) {
         for (int i = 0; i < List->Count(); ++i) {
             TTapiDevice* Device = List->Get_Items(i);
+            const uint32_t Cookie = Device->Get_CallbackInstance();
             if (Device->IsActive()) Guarded([&] { Device->Close(); });
-            Device->Session = nullptr;
+            if (TapiComponentAlive(Cookie, Device)) Device->Session = nullptr;
         }
     }
     // The others held the session too; left pointing at a stopped session
