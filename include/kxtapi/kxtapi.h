@@ -42,3 +42,6 @@
 #include "kxtapi/line/media_params.h"
 #include "kxtapi/line/call_options.h"
 #include "kxtapi/line/registration.h"
+#include "kxtapi/location/location.h"
+#include "kxtapi/location/system_location.h"
+#include "kxtapi/location/location_list.h"

@@ -35,7 +35,8 @@ uint32_t lineGetTranslateCapsA(HLINEAPP hLineApp, DWORD dwAPIVersion, LPLINETRAN
     TServiceLock Lock;
     TService& s = Service();
     if (!UsageOrNone(s, hLineApp)) return LINEERR_INVALAPPHANDLE;
-    if (!KnownVersion(dwAPIVersion)) return LINEERR_INCOMPATIBLEAPIVERSION;
+    if (!KnownVersion(dwAPIVersion) || !Locations().AcceptsVersion(dwAPIVersion))
+        return LINEERR_INCOMPATIBLEAPIVERSION;
     if (!lpTranslateCaps) return LINEERR_INVALPOINTER;
     if (!FitsFixed(lpTranslateCaps, sizeof(LINETRANSLATECAPS))) return LINEERR_STRUCTURETOOSMALL;
     if (uint32_t r = s.FailCall("lineGetTranslateCapsA")) return r;
@@ -101,7 +102,8 @@ uint32_t lineGetCountryA(DWORD dwCountryID, DWORD dwAPIVersion, LPLINECOUNTRYLIS
 {
     TServiceLock Lock;
     TService& s = Service();
-    if (!KnownVersion(dwAPIVersion) || dwAPIVersion < 0x00010004) return LINEERR_INCOMPATIBLEAPIVERSION;
+    if (!KnownVersion(dwAPIVersion) || dwAPIVersion < 0x00010004 || !Locations().AcceptsVersion(dwAPIVersion))
+        return LINEERR_INCOMPATIBLEAPIVERSION;
     if (!lpLineCountryList) return LINEERR_INVALPOINTER;
     if (!FitsFixed(lpLineCountryList, sizeof(LINECOUNTRYLIST))) return LINEERR_STRUCTURETOOSMALL;
     const TLocationStore& Store = Locations();

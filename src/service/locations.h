@@ -39,6 +39,13 @@ struct TLocationStore {
     std::vector<TLocationInfo> Locations;
     uint32_t CurrentID = 0;
     std::vector<TCountryInfo> Countries;
+    // Versions the location functions accept, within those the service
+    // knows; the simulated switch narrows them to play an older service.
+    static constexpr uint32_t DefaultLowVersion = 0x00010003;
+    static constexpr uint32_t DefaultHighVersion = 0x00020001;
+    uint32_t LowVersion = DefaultLowVersion;
+    uint32_t HighVersion = DefaultHighVersion;
+    bool AcceptsVersion(uint32_t Version) const { return Version >= LowVersion && Version <= HighVersion; }
 
     const TLocationInfo* Location(uint32_t ID) const;
     const TLocationInfo* Current() const { return Location(CurrentID); }

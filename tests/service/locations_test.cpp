@@ -143,5 +143,33 @@ TEST_F(Locations, CountriesAllOrOne)
     EXPECT_EQ(lineGetCountryA(1, 0x00010003, l.get()), LINEERR_INCOMPATIBLEAPIVERSION);
 }
 
+TEST_F(Locations, LocationsReplacedWhileALineIsOpen)
+{
+    HLINE h = App.Open(0, 0x42);
+    Sim.SetLocations({sim::TSimLocationConfig{5, "Home", 44, "20", "", "", "", "", 0}}, 77);
+    LINEMESSAGE m = App.Next();
+    EXPECT_EQ(m.dwMessageID, LINE_LINEDEVSTATE);
+    EXPECT_EQ(m.hDevice, h) << "the line stays open";
+    EXPECT_EQ(m.dwParam1, LINEDEVSTATE_TRANSLATECHANGE);
+    sim::TSimConfig c = Sim.Config();
+    ASSERT_EQ(c.Locations.size(), 1u);
+    EXPECT_EQ(c.CurrentLocation, 5u) << "an unknown current location falls back to the first";
+    EXPECT_EQ(c.Lines.size(), 2u);
+    EXPECT_EQ(Translate("+44 (20) 7946 0000"), "79460000");
+}
+
+TEST_F(Locations, NarrowedVersionsRefuseTheOthers)
+{
+    TBlock<LINETRANSLATECAPS> t(1024);
+    TBlock<LINECOUNTRYLIST> l(1024);
+    Sim.SetLocationVersions(0x00010003, 0x00010004);
+    EXPECT_EQ(lineGetTranslateCapsA(0, 0x00020000, t.get()), LINEERR_INCOMPATIBLEAPIVERSION);
+    EXPECT_EQ(lineGetTranslateCapsA(0, 0x00010004, t.get()), 0u);
+    EXPECT_EQ(lineGetCountryA(49, 0x00020001, l.get()), LINEERR_INCOMPATIBLEAPIVERSION);
+    EXPECT_EQ(lineGetCountryA(49, 0x00010004, l.get()), 0u);
+    Sim.Reset();
+    EXPECT_EQ(lineGetTranslateCapsA(0, 0x00020001, t.get()), 0u) << "Reset restores every version";
+}
+
 }  // namespace
 }  // namespace kxtapi::testing

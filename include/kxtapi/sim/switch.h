@@ -123,6 +123,16 @@ public:
     void ClosePhone(int Phone);
     /// Tells every application to start over (LINEDEVSTATE_REINIT).
     void SendReinit();
+    /// Replaces the dialing locations only, as a user editing them while
+    /// applications run: devices and calls stay. Current becomes the current
+    /// location (the first one when none has that identifier); every open
+    /// line hears LINEDEVSTATE_TRANSLATECHANGE.
+    void SetLocations(const std::vector<TSimLocationConfig>& Locations, uint32_t Current);
+    /// Narrows the API versions that lineGetTranslateCapsA and
+    /// lineGetCountryA accept, as an older service would; the others answer
+    /// LINEERR_INCOMPATIBLEAPIVERSION (Low > High refuses every version).
+    /// Reset restores the full range.
+    void SetLocationVersions(uint32_t Low, uint32_t High);
     /// Changes the API versions a device accepts (refusing every range when
     /// Low > High).
     void SetLineVersions(int Line, uint32_t Low, uint32_t High);

@@ -2,6 +2,7 @@
 
 #include "service/providers/sim/sim_world.h"
 #include "kxtapi/serial/commtypes.h"
+#include "service/locations.h"
 #include "service/service.h"
 #include "service/service_lock.h"
 
@@ -61,6 +62,8 @@ void TSimSwitch::Reset()
     w.Rules.clear();
     w.Log.clear();
     w.Configure(DefaultSimConfig());
+    service::Locations().LowVersion = service::TLocationStore::DefaultLowVersion;
+    service::Locations().HighVersion = service::TLocationStore::DefaultHighVersion;
 }
 
 TSimConfig TSimSwitch::Config() const
@@ -111,6 +114,19 @@ void TSimSwitch::SendReinit()
 {
     TServiceLock Lock;
     if (W().Host) W().Host->Reinit();
+}
+
+void TSimSwitch::SetLocations(const std::vector<TSimLocationConfig>& Locations, uint32_t Current)
+{
+    TServiceLock Lock;
+    W().SetLocations(Locations, Current);
+}
+
+void TSimSwitch::SetLocationVersions(uint32_t Low, uint32_t High)
+{
+    TServiceLock Lock;
+    service::Locations().LowVersion = Low;
+    service::Locations().HighVersion = High;
 }
 
 void TSimSwitch::SetLineVersions(int Line, uint32_t Low, uint32_t High)

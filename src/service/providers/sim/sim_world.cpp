@@ -139,21 +139,27 @@ void TSimWorld::Configure(const TSimConfig& Config)
     NextParkSlot = 1;
 
     TLocationStore& Store = Locations();
-    Store.Locations.clear();
-    for (const TSimLocationConfig& l : Config.Locations)
-        Store.Locations.push_back(TLocationInfo{l.ID, l.Name, l.CountryID, l.CityCode, l.LocalAccessCode,
-                                                l.LongDistanceAccessCode, l.TollPrefixes, l.CancelCallWaiting,
-                                                l.Options});
-    Store.CurrentID = Config.CurrentLocation;
-    if (!Store.Location(Store.CurrentID) && !Store.Locations.empty()) Store.CurrentID = Store.Locations[0].ID;
     Store.Countries.clear();
     for (const TSimCountryConfig& c : Config.Countries)
         Store.Countries.push_back(
             TCountryInfo{c.ID, c.CountryCode, c.Name, c.SameAreaRule, c.LongDistanceRule, c.InternationalRule});
-    if (Host) Service().BroadcastLineDevState(LINEDEVSTATE_TRANSLATECHANGE);
+    SetLocations(Config.Locations, Config.CurrentLocation);
 
     for (const TSimLineConfig& l : Config.Lines) AddLine(l);
     for (const TSimPhoneConfig& p : Config.Phones) AddPhone(p);
+}
+
+void TSimWorld::SetLocations(const std::vector<TSimLocationConfig>& List, uint32_t Current)
+{
+    TLocationStore& Store = Locations();
+    Store.Locations.clear();
+    for (const TSimLocationConfig& l : List)
+        Store.Locations.push_back(TLocationInfo{l.ID, l.Name, l.CountryID, l.CityCode, l.LocalAccessCode,
+                                                l.LongDistanceAccessCode, l.TollPrefixes, l.CancelCallWaiting,
+                                                l.Options});
+    Store.CurrentID = Current;
+    if (!Store.Location(Store.CurrentID) && !Store.Locations.empty()) Store.CurrentID = Store.Locations[0].ID;
+    if (Host) Service().BroadcastLineDevState(LINEDEVSTATE_TRANSLATECHANGE);
 }
 
 TSimConfig TSimWorld::CurrentConfig() const

@@ -235,6 +235,9 @@ public:
     /// installs Config.
     void Configure(const kxtapi::sim::TSimConfig& Config);
     kxtapi::sim::TSimConfig CurrentConfig() const;
+    /// Replaces the service's dialing locations only; Current becomes the
+    /// current one (the first when no location has that identifier).
+    void SetLocations(const std::vector<kxtapi::sim::TSimLocationConfig>& Locations, uint32_t Current);
 
     // Calls.
     std::shared_ptr<TSimCall> NewCall(int Line, uint32_t AddressID);
