@@ -13,3 +13,15 @@ namespace kxtapi {
 void RegisterLineClasses();
 
 } // namespace kxtapi
+
+namespace kxtapi {
+
+/// Registers the line component (TTapiLine: CallOptions, CallParams,
+/// MediaModes, Options, Privileges, TSP besides the device's Active and
+/// DeviceName) and TTapiLineOptions (ReplyTimeout, SyncMode,
+/// AutoFreeIdleCalls, AutoDropDiscCalls, none with a stream default), after
+/// the session's and the line's data classes. Runs by itself when the
+/// library loads; idempotent and thread-safe.
+void RegisterLineComponents();
+
+} // namespace kxtapi

@@ -1,0 +1,74 @@
+// TTapiLine: what every call-control operation shares: the checks, filing a
+// request and waiting for it, and acting on its reply or its time-out.
+
+#include "kxtapi/line/line.h"
+
+#include "kxtapi/rtl/format.h"
+#include "kxtapi/session/errors.h"
+
+namespace kxtapi {
+
+void TTapiLine::CheckLineActive() const
+{
+    if (!Get_Active()) throw Exception(Format("%s not active.", Get_Name()));
+}
+
+void TTapiLine::CheckCallListed(const TTapiCall* Call, const std::string& Msg) const
+{
+    if (!HasCall(Call)) throw Exception(Msg);
+}
+
+uint32_t TTapiLine::FileRequest(uint32_t Result, uint32_t Kind, TObject* Object0, TObject* Object1,
+                                TObject* Object2)
+{
+    // Result 0 is an operation that completed at once: there is no reply to
+    // file or wait for.
+    if (static_cast<int32_t>(Result) > 0) {
+        TListLock Lock(Requests, INFINITE);
+        TTapiRequest* Request = Requests.AddRequest(static_cast<int32_t>(Result), Get_ReplyTimeout());
+        Request->Kind = Kind;
+        Request->Objects[0] = Object0;
+        Request->Objects[1] = Object1;
+        Request->Objects[2] = Object2;
+    }
+    return CheckAsyncTapiResult(Result);
+}
+
+void TTapiLine::Handle_Reply(uint32_t /*RequestID*/, uint32_t ReplyCode, TTapiRequest* Request)
+{
+    if (Request == nullptr) return;
+    TEventScope Scope(*this);
+    if ((Request->Kind == lrkMakeCall || Request->Kind == lrkUnpark) && ReplyCode == 0) {
+        if (auto* Call = dynamic_cast<TTapiCall*>(Request->Objects[0]); Call != nullptr && !Call->FFreePending) {
+            Call->Update_CallStatus();
+            Call->Update_CallInfo();
+            ProveCall(Call);
+        }
+    }
+    for (int Slot = 2; Slot >= 0; --Slot) {
+        auto* Call = dynamic_cast<TTapiCall*>(Request->Objects[Slot]);
+        if (Call == nullptr || Call->FFreePending) continue;
+        FreeBadCall(Call);
+        if (!Call->FFreePending) DeallocateIdleCall(Call);
+    }
+}
+
+void TTapiLine::Handle_Timeout(uint32_t /*RequestID*/, TTapiRequest* Request)
+{
+    if (Request == nullptr) return;
+    TEventScope Scope(*this);
+    bool Freed[3] = {false, false, false};
+    for (int Slot = 2; Slot >= 0; --Slot) {
+        auto* Call = dynamic_cast<TTapiCall*>(Request->Objects[Slot]);
+        if (Call == nullptr || Call->FFreePending) continue;
+        FreeBadCall(Call);
+        Freed[Slot] = Call->FFreePending;
+    }
+    for (int Slot = 2; Slot >= 0; --Slot) {
+        auto* Call = dynamic_cast<TTapiCall*>(Request->Objects[Slot]);
+        if (Call == nullptr || Freed[Slot] || Call->FFreePending) continue;
+        DeallocateIdleCall(Call);
+    }
+}
+
+} // namespace kxtapi
