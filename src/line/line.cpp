@@ -119,11 +119,14 @@ uint32_t TTapiLine::Init(int32_t ADeviceID)
     if (DeviceHandle != 0) throw Exception("TTapiLine.Init failed! Device already active.");
     if (ADeviceID >= 0 && !IsEnabled()) EnableTapiComponent();
     if (ADeviceID == DeviceID && IsEnabled()) return 0;
-    if (ADeviceID != DeviceID && Available) Done();
     // Asking for the list enables the component, so a deselection (reached
     // while the component is being disabled) must not ask.
     TStrings* List = ADeviceID >= 0 ? Get_DeviceList() : nullptr;
-    if (ADeviceID >= 0 && ADeviceID <= 255 && List != nullptr && ADeviceID < List->Count()) {
+    const bool InRange = ADeviceID >= 0 && ADeviceID <= 255 && List != nullptr && ADeviceID < List->Count();
+    // An identifier that selects nothing leaves the current selection.
+    if (!InRange && ADeviceID != -1) return LINEERR_BADDEVICEID;
+    if (ADeviceID != DeviceID && Available) Done();
+    if (InRange) {
         DeviceID = ADeviceID;
         DeviceName = List->Strings(ADeviceID);
         const uint32_t r = TSP->Init(ADeviceID);
@@ -138,7 +141,6 @@ uint32_t TTapiLine::Init(int32_t ADeviceID)
         Icon.Set_Handle(Get_IconHandle(""));
         return 0;
     }
-    if (ADeviceID != -1) return LINEERR_BADDEVICEID;
     DeviceID = -1;
     if (Available) Done();
     return 0;
