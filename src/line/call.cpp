@@ -70,7 +70,9 @@ void TTapiCall::Free()
 
 uint32_t TTapiCall::Get_Handle() const noexcept
 {
-    return std::atomic_ref<const HCALL>(FHandle).load(std::memory_order_acquire);
+    // The service stores handles with release stores (atomic_ref over the
+    // same slot); the object itself is not const for it.
+    return std::atomic_ref<HCALL>(const_cast<HCALL&>(FHandle)).load(std::memory_order_acquire);
 }
 
 void TTapiCall::Set_Handle(uint32_t Value) noexcept
