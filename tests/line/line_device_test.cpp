@@ -171,6 +171,21 @@ TEST_F(LineDeviceTest, CallsPresentBeforeOpenAreAdoptedWithoutEvents)
     EXPECT_FALSE(Line.Get_Calls()->Get(0)->Get_Owner());
 }
 
+TEST_F(LineDeviceTest, MoreCallsThanTheFirstListHoldsAreAllAdopted)
+{
+    // 536 bytes hold 128 handles; the list grows and is read again.
+    for (int i = 0; i < 200; ++i) Sim.OfferCall(0, IntToStr(i));
+    TTapiLine Line(nullptr);
+    OpenLine(Line);
+    ASSERT_EQ(Line.Get_Calls()->Count(), 200);
+    EXPECT_EQ(Line.Get_Calls()->Get(199)->Get_CallerID()->GetAddress(), "199");
+    // Every handle finds its own call.
+    for (int i = 0; i < 200; i += 37) {
+        TTapiCall* Call = Line.Get_Calls()->Get(i);
+        EXPECT_EQ(Line.GetOrCreateCall(Call->Get_Handle()), Call);
+    }
+}
+
 TEST_F(LineDeviceTest, ServiceClosingTheLineDuringASynchronousAnswer)
 {
     TTapiLine Line(nullptr);
