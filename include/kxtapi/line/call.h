@@ -211,19 +211,30 @@ public:
     void Accept(const std::string& UserUserInfo = {});
     void Answer(const std::string& UserUserInfo = {});
     void Drop(const std::string& UserUserInfo = {});
-    // The short forms below forward to line operations that come with the
-    // call-control operations (dialing, hold, transfer, conference, media).
+    // The line's operations with this call (their checks and failures are
+    // the line's). Where a LINECALLPARAMS block is wanted, the line's
+    // CallParams are packed with this call's address ID.
+    /// Dial, Redirect and BlindTransfer with country code 0.
     void Dial(const std::string& DestAddress);
     void Redirect(const std::string& DestAddress);
+    /// HandOff to AppName; with an empty name by this call's MediaMode.
     void HandOff(const std::string& AppName);
     void BlindTransfer(const std::string& DestAddress);
     void Hold();
     void Unhold();
+    /// This call becomes active, HeldCall is held.
     void SwapHold(TTapiCall* HeldCall);
+    /// The new consultation call, also stored as ConsultCall.
     TTapiCall* SetupTransfer();
+    /// Completes the transfer with AConsultCall, or (null) with ConsultCall
+    /// while that is in the line's Calls: as a conference (returning the
+    /// conference call) or as a plain transfer (returning null).
     TTapiCall* CompleteTransfer(TTapiCall* AConsultCall, bool Conference);
+    /// A conference of three parties from this call.
     void SetupConference(TTapiCall*& ConfCall, TTapiCall*& AConsultCall);
+    /// This conference call's new consultation call.
     TTapiCall* PrepareAddToConference();
+    /// This (consultation) call joins ConfCall.
     void AddToConference(TTapiCall* ConfCall);
     void GenerateDigits(const std::string& Digits, uint32_t Duration);
     void GeneratePulseDigits(const std::string& Digits, uint32_t Duration);
