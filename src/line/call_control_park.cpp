@@ -51,7 +51,7 @@ void TTapiLine::Park(TTapiCall* Call, uint32_t ParkMode, const std::string& DirA
         Requests.Add(Request.get());
         Request.release();
     }
-    CheckAsyncTapiResult(r);
+    AwaitRequest(r);
 }
 
 TTapiCall* TTapiLine::Unpark(uint32_t AddressID, const std::string& DestAddress)
