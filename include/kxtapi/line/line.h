@@ -30,10 +30,12 @@
 // once and gets no further events.
 //
 // Call control. Answer, Accept and Drop are here; the other operations
-// (MakeCall, Dial, Hold, transfers, conferences, park, redirect, hand-off,
-// digits and tones) are declared with them and come with the call-control
-// operations. Each asynchronous one files a request (request_kinds.h), and
-// in SyncMode waits for its reply, raising ETapiError when it fails.
+// (MakeCall, Dial, Hold, transfers, conferences, park, redirect, hand-off)
+// are declared with them and come with the call-control operations. Each
+// asynchronous one files a request (request_kinds.h), and in SyncMode waits
+// for its reply, raising ETapiError when it fails. The media operations
+// (GenerateDigits, GenerateCallTone, MonitorTones, MonitorCallMedia) are
+// carried out by TAPI at once: they file nothing and never wait.
 #pragma once
 
 #include "kxtapi/line/address.h"
@@ -285,10 +287,29 @@ public:
     uint32_t AddToConference(TTapiCall* ConfCall, TTapiCall* ConsultCall);
     void Park(TTapiCall* Call, uint32_t ParkMode, const std::string& DirAddress, LPVARSTRING NonDirAddress);
     TTapiCall* Unpark(uint32_t AddressID, const std::string& DestAddress);
+
+    // Media. Each checks that the line is active (Exception "<Name> not
+    // active.") and that Call is in Calls (Exception "Unable to ... No valid
+    // call of <DeviceName>."), then asks TAPI; a refusal raises ETapiError.
+    // Nothing is filed or waited for, in SyncMode too.
+    /// lineGenerateDigitsA: sends Digits in DigitMode (LINEDIGITMODE_DTMF or
+    /// _PULSE), each Duration ms (0: the switch's default); OnGenerate when
+    /// they have gone. "Unable to generate digits. No valid call of %s."
     void GenerateDigits(TTapiCall* Call, const std::string& Digits, uint32_t Duration, uint32_t DigitMode);
+    /// lineGenerateTone: ToneMode (LINETONEMODE_; 0 stops the running
+    /// generation) for Duration ms (0: until stopped, or the tone's own
+    /// length); NumTones entries of Tones for LINETONEMODE_CUSTOM. OnGenerate
+    /// when it ends. "Unable to generate tone. No valid call of %s."
     void GenerateCallTone(TTapiCall* Call, uint32_t ToneMode, uint32_t Duration, uint32_t NumTones,
                           const LINEGENERATETONE* Tones);
+    /// lineMonitorTones: listens for the NumEntries tones of Tones instead of
+    /// those before (none: stops all tone monitoring of the call, the silence
+    /// monitor's too); OnTone, or OnSilence for the silence monitor's entry.
+    /// "Unable to monitor tone. No valid call of %s."
     void MonitorTones(TTapiCall* Call, const LINEMONITORTONE* Tones, uint32_t NumEntries);
+    /// lineMonitorMedia: reports the media modes MediaModes (0: none) as they
+    /// are detected, by OnMediaMode. "Unable to monitor media. No valid call
+    /// of %s."
     void MonitorCallMedia(TTapiCall* Call, uint32_t MediaModes);
 
     // --- Properties and members ----------------------------------------------------
