@@ -56,11 +56,12 @@ public:
     /// "GatherDigits already running" while one runs.
     /// false, or true with NumDigits 0, cancels a running gathering
     /// (lineGatherDigitsA without a buffer) and leaves Active false; without
-    /// one it does nothing.
+    /// one it does nothing. A refusal raises ETapiError and changes nothing.
     void Set_Active(bool Value);
     /// The line's LINE_GATHERDIGITS: Digits becomes the text of the
-    /// gathering that ended (up to its first zero byte); Active is false
-    /// unless a later gathering is still running.
+    /// gathering that ended (up to its first zero byte), or empty when no
+    /// gathering of this monitor was owed one; Active is false unless a
+    /// later gathering is still running.
     void Handle_GatherDigits(uint32_t Termination);
     /// Forgets a running gathering without asking the service (the call has
     /// ended, and the service ended the gathering with it).
