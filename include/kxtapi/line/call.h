@@ -236,9 +236,16 @@ public:
     TTapiCall* PrepareAddToConference();
     /// This (consultation) call joins ConfCall.
     void AddToConference(TTapiCall* ConfCall);
+    // Media short forms (TTapiLine's media operations, with their checks).
+    /// The line's GenerateDigits in LINEDIGITMODE_DTMF.
     void GenerateDigits(const std::string& Digits, uint32_t Duration);
+    /// The line's GenerateDigits in LINEDIGITMODE_PULSE.
     void GeneratePulseDigits(const std::string& Digits, uint32_t Duration);
+    /// The line's GenerateCallTone with no custom tones.
     void GenerateTone(uint32_t ToneMode, uint32_t Duration);
+    /// The line's MonitorTones with this one tone (frequencies in Hz, all 0
+    /// for silence) lasting Duration ms; it replaces the tones monitored
+    /// before, the silence monitor's entry too. OnTone reports AppSpecific.
     void MonitorTone(uint32_t Frequency1, uint32_t Frequency2, uint32_t Frequency3, uint32_t Duration,
                      uint32_t AppSpecific);
 

@@ -47,6 +47,10 @@
 // call comes back unbound and may be freed later (OnTapiReply tells); in
 // SyncMode a made or unparked call comes back bound and in Calls, and the
 // others with their handle, joining Calls with their first message.
+//
+// The media operations (GenerateDigits, GenerateCallTone, MonitorTones,
+// MonitorCallMedia) are carried out by TAPI at once: they file nothing and
+// never wait.
 #pragma once
 
 #include "kxtapi/line/address.h"
@@ -355,10 +359,29 @@ public:
     /// MakeCall does. No check of its own: on a closed line the service's
     /// refusal of the zero line handle is raised.
     TTapiCall* Unpark(uint32_t AddressID, const std::string& DestAddress);
+
+    // Media. Each checks that the line is active (Exception "<Name> not
+    // active.") and that Call is in Calls (Exception "Unable to ... No valid
+    // call of <DeviceName>."), then asks TAPI; a refusal raises ETapiError.
+    // Nothing is filed or waited for, in SyncMode too.
+    /// lineGenerateDigitsA: sends Digits in DigitMode (LINEDIGITMODE_DTMF or
+    /// _PULSE), each Duration ms (0: the switch's default); OnGenerate when
+    /// they have gone. "Unable to generate digits. No valid call of %s."
     void GenerateDigits(TTapiCall* Call, const std::string& Digits, uint32_t Duration, uint32_t DigitMode);
+    /// lineGenerateTone: ToneMode (LINETONEMODE_; 0 stops the running
+    /// generation) for Duration ms (0: until stopped, or the tone's own
+    /// length); NumTones entries of Tones for LINETONEMODE_CUSTOM. OnGenerate
+    /// when it ends. "Unable to generate tone. No valid call of %s."
     void GenerateCallTone(TTapiCall* Call, uint32_t ToneMode, uint32_t Duration, uint32_t NumTones,
                           const LINEGENERATETONE* Tones);
+    /// lineMonitorTones: listens for the NumEntries tones of Tones instead of
+    /// those before (none: stops all tone monitoring of the call, the silence
+    /// monitor's too); OnTone, or OnSilence for the silence monitor's entry.
+    /// "Unable to monitor tone. No valid call of %s."
     void MonitorTones(TTapiCall* Call, const LINEMONITORTONE* Tones, uint32_t NumEntries);
+    /// lineMonitorMedia: reports the media modes MediaModes (0: none) as they
+    /// are detected, by OnMediaMode. "Unable to monitor media. No valid call
+    /// of %s."
     void MonitorCallMedia(TTapiCall* Call, uint32_t MediaModes);
 
     // --- Properties and members ----------------------------------------------------
