@@ -222,7 +222,7 @@ public:
     void BlindTransfer(const std::string& DestAddress);
     void Hold();
     void Unhold();
-    /// This call becomes active, HeldCall is held.
+    /// This (active) call goes on hold and HeldCall becomes active.
     void SwapHold(TTapiCall* HeldCall);
     /// The new consultation call, also stored as ConsultCall.
     TTapiCall* SetupTransfer();
