@@ -4,6 +4,7 @@
 #include "kxtapi/line/line.h"
 
 #include "kxtapi/rtl/format.h"
+#include "kxtapi/session/application.h"
 #include "kxtapi/session/errors.h"
 
 namespace kxtapi {
@@ -31,7 +32,34 @@ uint32_t TTapiLine::FileRequest(uint32_t Result, uint32_t Kind, TObject* Object0
         Request->Objects[1] = Object1;
         Request->Objects[2] = Object2;
     }
-    return CheckAsyncTapiResult(Result);
+    return AwaitRequest(Result);
+}
+
+uint32_t TTapiLine::AwaitRequest(uint32_t Result)
+{
+    if (!Get_SyncMode() || static_cast<int32_t>(Result) <= 0) return CheckAsyncTapiResult(Result);
+    // The wait may end on seeing the reply still queued; the reply is then
+    // handled here, so that what it does (binding or freeing the new calls)
+    // has happened when the operation returns or raises.
+    try {
+        const uint32_t Code = CheckAsyncTapiResult(Result);
+        DispatchReply(Result);
+        return Code;
+    } catch (const ETapiError&) {
+        DispatchReply(Result);
+        throw;
+    }
+}
+
+void TTapiLine::DispatchReply(uint32_t RequestID)
+{
+    auto Pending = [&] {
+        TListLock Lock(Requests, INFINITE);
+        return Requests.IndexOfID(static_cast<int32_t>(RequestID)) >= 0;
+    };
+    // Oldest first, so the messages before the reply keep their order.
+    while (Pending() && TapiApplication->ProcessTapiMessage()) {
+    }
 }
 
 void TTapiLine::Handle_Reply(uint32_t /*RequestID*/, uint32_t ReplyCode, TTapiRequest* Request)

@@ -74,6 +74,11 @@ void TTapiLine::RemoveCall(TTapiCall* Call)
     {
         TListLock Lock(Requests, INFINITE);
         Requests.RemoveAllRequests(Call);
+        // Requests of other calls may name this one as the call they create
+        // or join; their replies must not reach it.
+        for (int i = 0; i < Requests.Count(); ++i)
+            for (TObject*& Object : Requests.Get_Items(i)->Objects)
+                if (Object == Call) Object = nullptr;
     }
     {
         TListLock Lock(Terms, INFINITE);

@@ -7,6 +7,9 @@
 #include "kxtapi/session/errors.h"
 #include "kxtapi/tapi/line_functions.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace kxtapi {
 
 void TTapiLine::Open()
@@ -63,10 +66,19 @@ void TTapiLine::ReleaseLine(bool CloseHandle)
 {
     // A synchronous wait in progress expects a reply that will not come.
     SetEvent(CloseEvent);
+    // Calls that requests were creating can no longer get a handle: they go
+    // with their requests, as after a time-out.
+    std::vector<TTapiCall*> Creating;
     {
         TListLock Lock(Requests, INFINITE);
+        for (int i = 0; i < Requests.Count(); ++i)
+            for (TObject* Object : Requests.Get_Items(i)->Objects)
+                if (auto* Call = dynamic_cast<TTapiCall*>(Object);
+                    Call != nullptr && std::find(Creating.begin(), Creating.end(), Call) == Creating.end())
+                    Creating.push_back(Call);
         Requests.Clear();
     }
+    for (TTapiCall* Call : Creating) FreeBadCall(Call);
     {
         TListLock Lock(Terms, INFINITE);
         Terms.Clear();

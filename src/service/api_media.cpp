@@ -6,6 +6,8 @@
 
 #include "kxtapi/rtl/tick.h"
 
+#include <cstdio>
+
 namespace kxtapi::service {
 
 namespace {
@@ -37,6 +39,13 @@ void CancelGeneration(TService& s, TCallHandle& c)
 }
 
 bool SingleBit(uint32_t v) { return v && !(v & (v - 1)); }
+
+std::string Hex(uint32_t v)
+{
+    char b[16];
+    std::snprintf(b, sizeof b, "0x%X", v);
+    return b;
+}
 
 }  // namespace
 
@@ -104,6 +113,9 @@ uint32_t lineMonitorDigits(HCALL hCall, DWORD dwDigitModes)
     TLineCapsData Caps;
     if (uint32_t r = MediaCall(s, hCall, false, c, Caps)) return r;
     if (dwDigitModes & ~Caps.Fixed.dwMonitorDigitModes) return LINEERR_INVALDIGITMODE;
+    if (uint32_t r = c->Call->Listen(LINECALLFEATURE_MONITORDIGITS, dwDigitModes != 0, "lineMonitorDigits",
+                                     Hex(dwDigitModes)))
+        return r;
     c->Media.DigitModes = dwDigitModes;
     return 0;
 }
@@ -116,6 +128,9 @@ uint32_t lineMonitorMedia(HCALL hCall, DWORD dwMediaModes)
     TLineCapsData Caps;
     if (uint32_t r = MediaCall(s, hCall, false, c, Caps)) return r;
     if (dwMediaModes & ~(Caps.Fixed.dwMediaModes | LINEMEDIAMODE_UNKNOWN)) return LINEERR_INVALMEDIAMODE;
+    if (uint32_t r = c->Call->Listen(LINECALLFEATURE_MONITORMEDIA, dwMediaModes != 0, "lineMonitorMedia",
+                                     Hex(dwMediaModes)))
+        return r;
     c->Media.MediaModes = dwMediaModes;
     return 0;
 }
@@ -127,17 +142,22 @@ uint32_t lineMonitorTones(HCALL hCall, const LINEMONITORTONE* lpToneList, DWORD 
     TCallHandle* c;
     TLineCapsData Caps;
     if (uint32_t r = MediaCall(s, hCall, false, c, Caps)) return r;
-    if (!lpToneList || dwNumEntries == 0) {
-        c->Media.Tones.clear();
-    } else {
+    const bool Stop = !lpToneList || dwNumEntries == 0;
+    if (!Stop) {
         if (dwNumEntries > Caps.Fixed.dwMonitorToneMaxNumEntries) return LINEERR_INVALTONELIST;
         for (uint32_t i = 0; i < dwNumEntries; ++i) {
             const LINEMONITORTONE& t = lpToneList[i];
             uint32_t Freqs = (t.dwFrequency1 != 0) + (t.dwFrequency2 != 0) + (t.dwFrequency3 != 0);
             if (Freqs > Caps.Fixed.dwMonitorToneMaxNumFreq) return LINEERR_INVALTONE;
         }
-        c->Media.Tones.assign(lpToneList, lpToneList + dwNumEntries);
     }
+    if (uint32_t r = c->Call->Listen(LINECALLFEATURE_MONITORTONES, !Stop, "lineMonitorTones",
+                                     std::to_string(Stop ? 0 : dwNumEntries)))
+        return r;
+    if (Stop)
+        c->Media.Tones.clear();
+    else
+        c->Media.Tones.assign(lpToneList, lpToneList + dwNumEntries);
     if (TCallRecord* Rec = s.Record(c->Call)) s.StartToneWatch(*c, *Rec);
     return 0;
 }
@@ -153,6 +173,8 @@ uint32_t lineGatherDigitsA(HCALL hCall, DWORD dwDigitModes, LPSTR lpsDigits, DWO
         // Cancelling is allowed whatever the call's state.
         c = s.CallHandle(hCall);
         if (!c) return LINEERR_INVALCALLHANDLE;
+        if (uint32_t r = c->Call->Listen(LINECALLFEATURE_GATHERDIGITS, false, "lineGatherDigitsA", "cancel"))
+            return r;
         s.EndGather(*c, LINEGATHERTERM_CANCEL);
         return 0;
     }
@@ -169,6 +191,9 @@ uint32_t lineGatherDigitsA(HCALL hCall, DWORD dwDigitModes, LPSTR lpsDigits, DWO
                           (Caps.Fixed.dwGatherDigitsMaxTimeout == 0 || t <= Caps.Fixed.dwGatherDigitsMaxTimeout));
     };
     if (!InRange(dwFirstDigitTimeout) || !InRange(dwInterDigitTimeout)) return LINEERR_INVALTIMEOUT;
+    if (uint32_t r = c->Call->Listen(LINECALLFEATURE_GATHERDIGITS, true, "lineGatherDigitsA",
+                                     std::to_string(dwNumDigits) + " " + Term))
+        return r;
 
     s.EndGather(*c, LINEGATHERTERM_CANCEL);   // a new gathering replaces the old
     TGather& g = c->Media.Gather;

@@ -95,6 +95,17 @@ public:
     virtual uint32_t GenerateTone(uint32_t ToneMode, uint32_t Duration,
                                   const std::vector<LINEGENERATETONE>& Tones, uint32_t EndToEndID) = 0;
     virtual uint32_t SetMediaMode(uint32_t MediaModes) = 0;
+    /// The service starts (Start) or stops listening on the call for what
+    /// Feature names (LINECALLFEATURE_MONITORDIGITS, _MONITORMEDIA,
+    /// _MONITORTONES or _GATHERDIGITS), for the TAPI function Function;
+    /// Detail describes the request. The detection itself is the service's;
+    /// a provider whose hardware cannot listen for it refuses with a LINEERR_
+    /// code, and the service then changes nothing.
+    virtual uint32_t Listen(uint32_t /*Feature*/, bool /*Start*/, const char* /*Function*/,
+                            const std::string& /*Detail*/)
+    {
+        return 0;
+    }
     /// Drops the call without a request: its last owner closed the line.
     virtual void DropForClose() = 0;
 };

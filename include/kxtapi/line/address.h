@@ -47,8 +47,8 @@ public:
 
     /// Places a call from this address: the line's CallParams with
     /// LINEADDRESSMODE_ADDRESSID and this AddressID, through the line's
-    /// MakeCall (its checks, request and synchronous wait). Comes with the
-    /// make-call operation.
+    /// MakeCall (its checks, request and synchronous wait). Exception
+    /// "MakeCall failed! Address without line." for a free-standing address.
     TTapiCall* MakeCall(const std::string& DestAddress);
 
     /// The caps' Address string; "Address <ID>" when that is empty.

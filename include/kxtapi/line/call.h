@@ -211,23 +211,41 @@ public:
     void Accept(const std::string& UserUserInfo = {});
     void Answer(const std::string& UserUserInfo = {});
     void Drop(const std::string& UserUserInfo = {});
-    // The short forms below forward to line operations that come with the
-    // call-control operations (dialing, hold, transfer, conference, media).
+    // The line's operations with this call (their checks and failures are
+    // the line's). Where a LINECALLPARAMS block is wanted, the line's
+    // CallParams are packed with this call's address ID.
+    /// Dial, Redirect and BlindTransfer with country code 0.
     void Dial(const std::string& DestAddress);
     void Redirect(const std::string& DestAddress);
+    /// HandOff to AppName; with an empty name by this call's MediaMode.
     void HandOff(const std::string& AppName);
     void BlindTransfer(const std::string& DestAddress);
     void Hold();
     void Unhold();
+    /// This (active) call goes on hold and HeldCall becomes active.
     void SwapHold(TTapiCall* HeldCall);
+    /// The new consultation call, also stored as ConsultCall.
     TTapiCall* SetupTransfer();
+    /// Completes the transfer with AConsultCall, or (null) with ConsultCall
+    /// while that is in the line's Calls: as a conference (returning the
+    /// conference call) or as a plain transfer (returning null).
     TTapiCall* CompleteTransfer(TTapiCall* AConsultCall, bool Conference);
+    /// A conference of three parties from this call.
     void SetupConference(TTapiCall*& ConfCall, TTapiCall*& AConsultCall);
+    /// This conference call's new consultation call.
     TTapiCall* PrepareAddToConference();
+    /// This (consultation) call joins ConfCall.
     void AddToConference(TTapiCall* ConfCall);
+    // Media short forms (TTapiLine's media operations, with their checks).
+    /// The line's GenerateDigits in LINEDIGITMODE_DTMF.
     void GenerateDigits(const std::string& Digits, uint32_t Duration);
+    /// The line's GenerateDigits in LINEDIGITMODE_PULSE.
     void GeneratePulseDigits(const std::string& Digits, uint32_t Duration);
+    /// The line's GenerateCallTone with no custom tones.
     void GenerateTone(uint32_t ToneMode, uint32_t Duration);
+    /// The line's MonitorTones with this one tone (frequencies in Hz, all 0
+    /// for silence) lasting Duration ms; it replaces the tones monitored
+    /// before, the silence monitor's entry too. OnTone reports AppSpecific.
     void MonitorTone(uint32_t Frequency1, uint32_t Frequency2, uint32_t Frequency3, uint32_t Duration,
                      uint32_t AppSpecific);
 

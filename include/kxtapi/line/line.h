@@ -29,11 +29,28 @@
 // the outermost of these has ended. A marked call leaves the line's lists at
 // once and gets no further events.
 //
-// Call control. Answer, Accept and Drop are here; the other operations
-// (MakeCall, Dial, Hold, transfers, conferences, park, redirect, hand-off,
-// digits and tones) are declared with them and come with the call-control
-// operations. Each asynchronous one files a request (request_kinds.h), and
-// in SyncMode waits for its reply, raising ETapiError when it fails.
+// Call control. Each operation checks its arguments first (Exception with a
+// fixed message, nothing asked of the service), then calls the service: an
+// immediate refusal raises ETapiError. An asynchronous one files a request
+// (request_kinds.h) with ReplyTimeout; in SyncMode it waits for the reply,
+// dispatching messages meanwhile, and raises ETapiError with the reply's
+// code, or LINEERR_OPERATIONFAILED when no reply came in time or the line
+// was closed. Otherwise it returns at once and the outcome arrives as
+// OnTapiReply or OnTapiTimeout.
+//
+// Operations that create calls (MakeCall, Unpark, SetupTransfer,
+// CompleteTransfer, SetupConference, PrepareAddToConference) make the call
+// objects first, with handle 0 in UnboundCalls, and hand the service their
+// handle slots; the service fills them when the request completes. A
+// refused operation, a failed reply, a time-out or the line's closing frees
+// the calls that are still without a handle. So in asynchronous mode a new
+// call comes back unbound and may be freed later (OnTapiReply tells); in
+// SyncMode a made or unparked call comes back bound and in Calls, and the
+// others with their handle, joining Calls with their first message.
+//
+// The media operations (GenerateDigits, GenerateCallTone, MonitorTones,
+// MonitorCallMedia) are carried out by TAPI at once: they file nothing and
+// never wait.
 #pragma once
 
 #include "kxtapi/line/address.h"
@@ -267,28 +284,104 @@ public:
     /// call not in Calls or without a handle.
     void Drop(TTapiCall* Call, const std::string& UserUserInfo);
 
-    // The operations below come with the call-control operations.
+    /// MakeCall(DestAddress, 0, the line's CallParams packed).
     TTapiCall* MakeCall(const std::string& DestAddress);
+    /// lineMakeCallA from DeviceHandle (kind lrkMakeCall). Exception "<Name>
+    /// not active." on a closed line. Returns the new call (see above); null
+    /// when it was freed before the method returned. An empty DestAddress
+    /// leaves the call at the dial tone, for Dial.
     TTapiCall* MakeCall(const std::string& DestAddress, uint32_t CountryCode, const LINECALLPARAMS* CallParams);
+    /// lineHandoffA, to the application AppName, or by MediaMode (a single
+    /// LINEMEDIAMODE_ bit) when AppName is empty. The service hands off at
+    /// once: nothing is filed or waited for. Exception "HandOff failed!
+    /// Invalid call." for a call not in Calls or without a handle.
     void HandOff(TTapiCall* Call, const std::string& AppName, uint32_t MediaMode);
+    /// lineHold (lrkHold) / lineUnhold (lrkUnHold); return 0. Exception "Hold
+    /// failed! Invalid call." / "Unhold failed! Invalid call." for a call not
+    /// in Calls or without a handle.
     uint32_t Hold(TTapiCall* Call);
     uint32_t UnHold(TTapiCall* Call);
+    /// lineDialA on Call (lrkDial, filed for the line). Exception "<Name> not
+    /// active.", "Dail failed! Invalid call." without a handle; a call of
+    /// another line is accepted.
     void Dial(TTapiCall* Call, const std::string& DestAddress, uint32_t CountryCode);
+    /// lineRedirectA of an offered call (lrkRedirect, filed for the line).
+    /// Exception "<Name> not active.", "Redirect failed! Invalid call" for a
+    /// call not in Calls.
     void Redirect(TTapiCall* Call, const std::string& DestAddress, uint32_t CountryCode);
+    /// lineBlindTransferA (lrkBlindTransfer, filed for the line). Exception
+    /// "<Name> not active.", "BlindTransfer failed! Invalid call" for a call
+    /// not in Calls.
     void BlindTransfer(TTapiCall* Call, const std::string& DestAddress, uint32_t CountryCode);
+    /// lineSetupTransferA (lrkSetupTransfer: Call, the consultation call).
+    /// Returns the new consultation call. Exception "SetupTransfer failed!
+    /// Invalid call" without a handle.
     TTapiCall* SetupTransfer(TTapiCall* Call, const LINECALLPARAMS* CallParams);
+    /// lineCompleteTransfer of the held Call with ConsultCall
+    /// (lrkCompleteTransfer: both, then the new conference call). In
+    /// LINETRANSFERMODE_CONFERENCE returns the conference call; in
+    /// LINETRANSFERMODE_TRANSFER the service gives none, so the object made
+    /// for it is freed with the reply and null is returned. Exceptions
+    /// "CompleteTransfer faild! No valid held call." and "CompleteTransfer
+    /// faild! No valid ConsultCall." for calls without a handle.
     TTapiCall* CompleteTransfer(TTapiCall* Call, TTapiCall* ConsultCall, uint32_t TransferMode);
+    /// lineSwapHold (lrkSwapHold: both calls); returns 0. Exceptions
+    /// "SwapCall faild! No valid call." and "SwapCall faild! No valid held
+    /// call." for calls without a handle.
     uint32_t SwapHold(TTapiCall* ActiveCall, TTapiCall* HeldCall);
+    /// lineSetupConferenceA from Call (lrkSetupConference: Call, the
+    /// conference call, the consultation call). Both out-parameters are null
+    /// first and receive the new calls once the operation has completed (in
+    /// SyncMode after the wait), null for one freed meanwhile. Exception
+    /// "SetupConference failed! Invalid call" without a handle.
     void SetupConference(TTapiCall* Call, TTapiCall*& ConfCall, TTapiCall*& ConsultCall, uint32_t NumParties,
                          const LINECALLPARAMS* CallParams);
+    /// linePrepareAddToConferenceA (lrkPrepareAddToConference: ConfCall, the
+    /// new consultation call); returns the consultation call. Exception
+    /// "PrepareAddToConference faild! Invalid call." without a handle.
     TTapiCall* PrepareAddToConference(TTapiCall* ConfCall, const LINECALLPARAMS* CallParams);
+    /// lineAddToConference (lrkAddToConference: ConsultCall, ConfCall);
+    /// returns 0. Exceptions "AddToConference faild! No valid conference
+    /// call." and "AddToConference faild! No valid consultation call." for
+    /// calls without a handle.
     uint32_t AddToConference(TTapiCall* ConfCall, TTapiCall* ConsultCall);
+    /// lineParkA (lrkPark) at DirAddress (LINEPARKMODE_DIRECTED) or where the
+    /// switch chooses (LINEPARKMODE_NONDIRECTED), whose address the service
+    /// writes into NonDirAddress (a VARSTRING with dwTotalSize set) when the
+    /// reply arrives. The block must stay valid until the request has left
+    /// Requests (its reply, its time-out, its call freed, the line closed);
+    /// whichever way it leaves, the service's write is cancelled with it, so
+    /// afterwards the block may be freed, also after a synchronous wait that
+    /// timed out once the request has gone. Exception "Park faild! Invalid
+    /// all." without a handle.
     void Park(TTapiCall* Call, uint32_t ParkMode, const std::string& DirAddress, LPVARSTRING NonDirAddress);
+    /// lineUnparkA from DeviceHandle (lrkUnpark); returns the new call as
+    /// MakeCall does. No check of its own: on a closed line the service's
+    /// refusal of the zero line handle is raised.
     TTapiCall* Unpark(uint32_t AddressID, const std::string& DestAddress);
+
+    // Media. Each checks that the line is active (Exception "<Name> not
+    // active.") and that Call is in Calls (Exception "Unable to ... No valid
+    // call of <DeviceName>."), then asks TAPI; a refusal raises ETapiError.
+    // Nothing is filed or waited for, in SyncMode too.
+    /// lineGenerateDigitsA: sends Digits in DigitMode (LINEDIGITMODE_DTMF or
+    /// _PULSE), each Duration ms (0: the switch's default); OnGenerate when
+    /// they have gone. "Unable to generate digits. No valid call of %s."
     void GenerateDigits(TTapiCall* Call, const std::string& Digits, uint32_t Duration, uint32_t DigitMode);
+    /// lineGenerateTone: ToneMode (LINETONEMODE_; 0 stops the running
+    /// generation) for Duration ms (0: until stopped, or the tone's own
+    /// length); NumTones entries of Tones for LINETONEMODE_CUSTOM. OnGenerate
+    /// when it ends. "Unable to generate tone. No valid call of %s."
     void GenerateCallTone(TTapiCall* Call, uint32_t ToneMode, uint32_t Duration, uint32_t NumTones,
                           const LINEGENERATETONE* Tones);
+    /// lineMonitorTones: listens for the NumEntries tones of Tones instead of
+    /// those before (none: stops all tone monitoring of the call, the silence
+    /// monitor's too); OnTone, or OnSilence for the silence monitor's entry.
+    /// "Unable to monitor tone. No valid call of %s."
     void MonitorTones(TTapiCall* Call, const LINEMONITORTONE* Tones, uint32_t NumEntries);
+    /// lineMonitorMedia: reports the media modes MediaModes (0: none) as they
+    /// are detected, by OnMediaMode. "Unable to monitor media. No valid call
+    /// of %s."
     void MonitorCallMedia(TTapiCall* Call, uint32_t MediaModes);
 
     // --- Properties and members ----------------------------------------------------
@@ -365,6 +458,12 @@ protected:
     /// raising on failure.
     uint32_t FileRequest(uint32_t Result, uint32_t Kind, TObject* Object0, TObject* Object1 = nullptr,
                          TObject* Object2 = nullptr);
+    /// CheckAsyncTapiResult for a request filed already; in SyncMode the
+    /// reply has been handled (Handle_Reply) when it returns or raises.
+    uint32_t AwaitRequest(uint32_t Result);
+    /// Dispatches queued messages, oldest first, while request RequestID is
+    /// pending and messages are queued.
+    void DispatchReply(uint32_t RequestID);
     /// What Close and LINE_CLOSE release: the wait ends, requests, terms and
     /// Calls go, the Active wish is cleared and the related devices are
     /// forgotten; lineClose only when CloseHandle (raising after the rest is

@@ -739,6 +739,14 @@ uint32_t TSimCall::GenerateTone(uint32_t ToneMode, uint32_t Duration, const std:
     return 0;
 }
 
+uint32_t TSimCall::Listen(uint32_t Feature, bool Start, const char* Function, const std::string& Detail)
+{
+    if (uint32_t e = World.FailCall(Function, LineIndex)) return e;
+    if (Start && !(Features() & Feature)) return LINEERR_OPERATIONUNAVAIL;
+    World.Note(Function, LineIndex, ID, Detail);
+    return 0;
+}
+
 uint32_t TSimCall::SetMediaMode(uint32_t MediaModes)
 {
     if (uint32_t e = World.FailCall("lineSetMediaMode", LineIndex)) return e;

@@ -60,6 +60,9 @@ public:
     uint32_t GenerateTone(uint32_t ToneMode, uint32_t Duration, const std::vector<LINEGENERATETONE>& Tones,
                           uint32_t EndToEndID) override;
     uint32_t SetMediaMode(uint32_t MediaModes) override;
+    /// Starting is refused (LINEERR_OPERATIONUNAVAIL) when the call's
+    /// features lack Feature, as on an address configured without it.
+    uint32_t Listen(uint32_t Feature, bool Start, const char* Function, const std::string& Detail) override;
     void DropForClose() override;
 
     /// Features of the call in its state, as its owner sees them.
