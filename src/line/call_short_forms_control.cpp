@@ -38,7 +38,8 @@ void TTapiCall::Redirect(const std::string& DestAddress)
 void TTapiCall::HandOff(const std::string& AppName)
 {
     // The call's own media mode picks the target when no name is given.
-    FLine->HandOff(this, AppName, Get_MediaMode());
+    // A hand-off by name: no media mode.
+    FLine->HandOff(this, AppName, 0);
 }
 
 void TTapiCall::BlindTransfer(const std::string& DestAddress)
@@ -83,8 +84,8 @@ TTapiCall* TTapiCall::CompleteTransfer(TTapiCall* AConsultCall, bool Conference)
 void TTapiCall::SetupConference(TTapiCall*& ConfCall, TTapiCall*& AConsultCall)
 {
     TParamsFor Params(*this);
-    // This call, the consultation call and the conference's own end.
-    FLine->SetupConference(this, ConfCall, AConsultCall, 3, Params.Get());
+    // The number of parties is left to the switch.
+    FLine->SetupConference(this, ConfCall, AConsultCall, 0, Params.Get());
 }
 
 TTapiCall* TTapiCall::PrepareAddToConference()

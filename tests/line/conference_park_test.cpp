@@ -193,8 +193,14 @@ TEST_P(ConferenceParkTest, HandOffByMediaModeAndByName)
 
     // By name: to the program itself there is nobody else to take it.
     EXPECT_EQ(TapiError([&] { A.HandOff(Call, "nobody-here", 0); }), static_cast<uint32_t>(LINEERR_TARGETNOTFOUND));
-    EXPECT_EQ(TapiError([&] { Call->HandOff(""); }), static_cast<uint32_t>(LINEERR_TARGETSELF))
+    EXPECT_EQ(TapiError([&] { A.HandOff(Call, "", LINEMEDIAMODE_INTERACTIVEVOICE); }),
+              static_cast<uint32_t>(LINEERR_TARGETSELF))
         << "the call's own media mode is this program's";
+    // The short form hands off by name only.
+    EXPECT_EQ(TapiError([&] { Call->HandOff(""); }), static_cast<uint32_t>(LINEERR_INVALMEDIAMODE));
+    Fax.Drain();
+    EXPECT_EQ(TapiError([&] { Call->HandOff("faxer"); }), 0u);
+    EXPECT_EQ(Fax.Find(LINE_CALLSTATE).dwParam3, static_cast<DWORD>(LINECALLPRIVILEGE_OWNER));
     EXPECT_EQ(A.Get_Requests()->Count(), 0);
 }
 

@@ -217,7 +217,8 @@ public:
     /// Dial, Redirect and BlindTransfer with country code 0.
     void Dial(const std::string& DestAddress);
     void Redirect(const std::string& DestAddress);
-    /// HandOff to AppName; with an empty name by this call's MediaMode.
+    /// HandOff to the application AppName (media mode 0, so an empty name is
+    /// refused by the service with LINEERR_INVALMEDIAMODE).
     void HandOff(const std::string& AppName);
     void BlindTransfer(const std::string& DestAddress);
     void Hold();
@@ -230,7 +231,7 @@ public:
     /// while that is in the line's Calls: as a conference (returning the
     /// conference call) or as a plain transfer (returning null).
     TTapiCall* CompleteTransfer(TTapiCall* AConsultCall, bool Conference);
-    /// A conference of three parties from this call.
+    /// A conference from this call (0 parties: the switch decides).
     void SetupConference(TTapiCall*& ConfCall, TTapiCall*& AConsultCall);
     /// This conference call's new consultation call.
     TTapiCall* PrepareAddToConference();
