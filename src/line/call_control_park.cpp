@@ -19,10 +19,12 @@ namespace {
 // may have freed by then; after a reply it has been written already.
 class TParkRequest final : public TTapiRequest {
 public:
-    TParkRequest(int32_t AID, uint32_t ATimeout, const VARSTRING* Block)
+    // Size is read before the block goes to the service: the event thread
+    // may write into it as soon as the reply is fetched.
+    TParkRequest(int32_t AID, uint32_t ATimeout, const VARSTRING* Block, uint32_t Size)
         : TTapiRequest(AID, ATimeout),
           FBlock(Block),
-          FSize(std::max<uint32_t>(Block->dwTotalSize, sizeof(VARSTRING)))
+          FSize(std::max<uint32_t>(Size, sizeof(VARSTRING)))
     {
     }
     ~TParkRequest() override { kxtapiCancelWriteBack(FBlock, FSize); }
@@ -38,6 +40,7 @@ void TTapiLine::Park(TTapiCall* Call, uint32_t ParkMode, const std::string& DirA
 {
     TEventScope Scope(*this);
     if (Call == nullptr || !Call->Valid()) throw Exception("Park faild! Invalid all.");
+    const uint32_t BlockSize = NonDirAddress != nullptr ? NonDirAddress->dwTotalSize : 0;
     const uint32_t r = CheckTapiResult(lineParkA(Call->Get_Handle(), ParkMode, DirAddress.c_str(), NonDirAddress));
     if (static_cast<int32_t>(r) <= 0 || NonDirAddress == nullptr || ParkMode != LINEPARKMODE_NONDIRECTED) {
         FileRequest(r, lrkPark, Call);
@@ -45,7 +48,7 @@ void TTapiLine::Park(TTapiCall* Call, uint32_t ParkMode, const std::string& DirA
     }
     {
         TListLock Lock(Requests, INFINITE);
-        auto Request = std::make_unique<TParkRequest>(static_cast<int32_t>(r), Get_ReplyTimeout(), NonDirAddress);
+        auto Request = std::make_unique<TParkRequest>(static_cast<int32_t>(r), Get_ReplyTimeout(), NonDirAddress, BlockSize);
         Request->Kind = lrkPark;
         Request->Objects[0] = Call;
         Requests.Add(Request.get());
