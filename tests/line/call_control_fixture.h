@@ -10,6 +10,21 @@
 
 namespace kxtapi::testing {
 
+/// The message of the plain Exception F raises ("ETapiError" for a
+/// service error, "" when nothing is raised).
+template <class F>
+std::string Refusal(F&& Fn)
+{
+    try {
+        Fn();
+    } catch (const ETapiError&) {
+        return "ETapiError";
+    } catch (const Exception& E) {
+        return E.Message();
+    }
+    return "";
+}
+
 class CallControlTest : public LineTest, public ::testing::WithParamInterface<bool> {
 protected:
     void SetUp() override
@@ -91,19 +106,6 @@ protected:
             return E.ErrorCode;
         }
         return 0;
-    }
-    /// The message of the plain Exception F raises ("" when none).
-    template <class F>
-    static std::string Refusal(F&& Fn)
-    {
-        try {
-            Fn();
-        } catch (const ETapiError&) {
-            return "ETapiError";
-        } catch (const Exception& E) {
-            return E.Message();
-        }
-        return "";
     }
 
     /// Injects a fault of Kind for Function, for every use until cleared.

@@ -184,66 +184,56 @@ TEST_F(LineTest, CallControlChecksRefuseBeforeTheServiceIsAsked)
     TTapiCall* Unbound = new TTapiCall(&Line, 0);
     Sim.ClearLog();
 
-    auto Message = [](auto&& Fn) -> std::string {
-        try {
-            Fn();
-        } catch (const ETapiError&) {
-            return "ETapiError";
-        } catch (const Exception& E) {
-            return E.Message();
-        }
-        return "";
-    };
     TTapiCall* None = nullptr;
     TTapiCall* Out = nullptr;
-    EXPECT_EQ(Message([&] { Line.Drop(Unbound, ""); }), "Drop failed! Invalid call.");
-    EXPECT_EQ(Message([&] { Line.Hold(Unbound); }), "Hold failed! Invalid call.");
-    EXPECT_EQ(Message([&] { Line.UnHold(None); }), "Unhold failed! Invalid call.");
-    EXPECT_EQ(Message([&] { Line.HandOff(Unbound, "", LINEMEDIAMODE_DATAMODEM); }), "HandOff failed! Invalid call.");
-    EXPECT_EQ(Message([&] { Line.Dial(Unbound, "1", 0); }), "Dail failed! Invalid call.");
-    EXPECT_EQ(Message([&] { Line.Redirect(Unbound, "1", 0); }), "Redirect failed! Invalid call");
-    EXPECT_EQ(Message([&] { Line.BlindTransfer(Unbound, "1", 0); }), "BlindTransfer failed! Invalid call");
-    EXPECT_EQ(Message([&] { Line.SetupTransfer(Unbound, nullptr); }), "SetupTransfer failed! Invalid call");
-    EXPECT_EQ(Message([&] { Line.CompleteTransfer(Unbound, Listed, 0); }),
+    EXPECT_EQ(Refusal([&] { Line.Drop(Unbound, ""); }), "Drop failed! Invalid call.");
+    EXPECT_EQ(Refusal([&] { Line.Hold(Unbound); }), "Hold failed! Invalid call.");
+    EXPECT_EQ(Refusal([&] { Line.UnHold(None); }), "Unhold failed! Invalid call.");
+    EXPECT_EQ(Refusal([&] { Line.HandOff(Unbound, "", LINEMEDIAMODE_DATAMODEM); }), "HandOff failed! Invalid call.");
+    EXPECT_EQ(Refusal([&] { Line.Dial(Unbound, "1", 0); }), "Dail failed! Invalid call.");
+    EXPECT_EQ(Refusal([&] { Line.Redirect(Unbound, "1", 0); }), "Redirect failed! Invalid call");
+    EXPECT_EQ(Refusal([&] { Line.BlindTransfer(Unbound, "1", 0); }), "BlindTransfer failed! Invalid call");
+    EXPECT_EQ(Refusal([&] { Line.SetupTransfer(Unbound, nullptr); }), "SetupTransfer failed! Invalid call");
+    EXPECT_EQ(Refusal([&] { Line.CompleteTransfer(Unbound, Listed, 0); }),
               "CompleteTransfer faild! No valid held call.");
-    EXPECT_EQ(Message([&] { Line.CompleteTransfer(Listed, Unbound, 0); }),
+    EXPECT_EQ(Refusal([&] { Line.CompleteTransfer(Listed, Unbound, 0); }),
               "CompleteTransfer faild! No valid ConsultCall.");
-    EXPECT_EQ(Message([&] { Line.SwapHold(None, Listed); }), "SwapCall faild! No valid call.");
-    EXPECT_EQ(Message([&] { Line.SwapHold(Listed, Unbound); }), "SwapCall faild! No valid held call.");
+    EXPECT_EQ(Refusal([&] { Line.SwapHold(None, Listed); }), "SwapCall faild! No valid call.");
+    EXPECT_EQ(Refusal([&] { Line.SwapHold(Listed, Unbound); }), "SwapCall faild! No valid held call.");
     TTapiCall* Conf = Listed;
     TTapiCall* Consult = Listed;
-    EXPECT_EQ(Message([&] { Line.SetupConference(Unbound, Conf, Consult, 3, nullptr); }),
+    EXPECT_EQ(Refusal([&] { Line.SetupConference(Unbound, Conf, Consult, 3, nullptr); }),
               "SetupConference failed! Invalid call");
     EXPECT_EQ(Conf, nullptr);
     EXPECT_EQ(Consult, nullptr);
-    EXPECT_EQ(Message([&] { Line.PrepareAddToConference(Unbound, nullptr); }),
+    EXPECT_EQ(Refusal([&] { Line.PrepareAddToConference(Unbound, nullptr); }),
               "PrepareAddToConference faild! Invalid call.");
-    EXPECT_EQ(Message([&] { Line.AddToConference(Unbound, Listed); }),
+    EXPECT_EQ(Refusal([&] { Line.AddToConference(Unbound, Listed); }),
               "AddToConference faild! No valid conference call.");
-    EXPECT_EQ(Message([&] { Line.AddToConference(Listed, Unbound); }),
+    EXPECT_EQ(Refusal([&] { Line.AddToConference(Listed, Unbound); }),
               "AddToConference faild! No valid consultation call.");
-    EXPECT_EQ(Message([&] { Line.Park(Unbound, LINEPARKMODE_DIRECTED, "750", nullptr); }),
+    EXPECT_EQ(Refusal([&] { Line.Park(Unbound, LINEPARKMODE_DIRECTED, "750", nullptr); }),
               "Park faild! Invalid all.");
-    EXPECT_EQ(Message([&] { Out = Line.SetupTransfer(None, nullptr); }), "SetupTransfer failed! Invalid call");
+    EXPECT_EQ(Refusal([&] { Out = Line.SetupTransfer(None, nullptr); }), "SetupTransfer failed! Invalid call");
     EXPECT_EQ(Out, nullptr);
     // Calls listed on another line: the list checks refuse them, the
     // validity checks do not.
     Sim.OfferCall(1, "5550111");
     ASSERT_TRUE(PumpUntil([&] { return Other.Get_Calls()->Count() == 1; }));
     TTapiCall* Foreign = Other.Get_Calls()->Get(0);
-    EXPECT_EQ(Message([&] { Line.Redirect(Foreign, "1", 0); }), "Redirect failed! Invalid call");
-    EXPECT_EQ(Message([&] { Line.Hold(Foreign); }), "Hold failed! Invalid call.");
+    EXPECT_EQ(Refusal([&] { Line.Redirect(Foreign, "1", 0); }), "Redirect failed! Invalid call");
+    EXPECT_EQ(Refusal([&] { Line.Hold(Foreign); }), "Hold failed! Invalid call.");
     EXPECT_EQ(Sim.Log().size(), 0u) << "no check may reach the service";
-    EXPECT_EQ(Message([&] { Line.Dial(Foreign, "1", 0); }), "ETapiError")
+    EXPECT_EQ(Refusal([&] { Line.Dial(Foreign, "1", 0); }), "ETapiError")
         << "dialing on another line's offered call is left to the service";
 
     Unbound->Free();
 
     // A closed line refuses with its name first.
     Line.Set_Active(false);
-    EXPECT_EQ(Message([&] { Line.Dial(Listed, "1", 0); }), "LineA not active.");
-    EXPECT_EQ(Message([&] { Line.BlindTransfer(Listed, "1", 0); }), "LineA not active.");
-    EXPECT_EQ(Message([&] { Line.Redirect(Listed, "1", 0); }), "LineA not active.");
+    EXPECT_EQ(Refusal([&] { Line.Dial(Listed, "1", 0); }), "LineA not active.");
+    EXPECT_EQ(Refusal([&] { Line.BlindTransfer(Listed, "1", 0); }), "LineA not active.");
+    EXPECT_EQ(Refusal([&] { Line.Redirect(Listed, "1", 0); }), "LineA not active.");
 }
 
 } // namespace kxtapi::testing
