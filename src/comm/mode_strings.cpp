@@ -92,6 +92,9 @@ void ParseKeywords(const std::string& S, TComModeSettings& M)
     if (KeyValue(S, "IDSR") == "ON") M.Options.Include(coDsrSensitivity);
 }
 
+// Fields are upper-cased one by one, so that a port given as a device path
+// ('/dev/ttyUSB0:9600,N,8,1') keeps its case and can be opened; COM names
+// and the other fields are upper-cased as before.
 void ParseShort(std::string S, TComModeSettings& M)
 {
     S += ',';
@@ -103,10 +106,11 @@ void ParseShort(std::string S, TComModeSettings& M)
             cur += c;
             continue;
         }
+        if (field != fPort) cur = Upper(cur);
         switch (field) {
         case fPort:
             if (cur.empty()) Bad("No Port defined");
-            M.PortName = cur;
+            M.PortName = cur[0] == '/' ? cur : Upper(cur);
             break;
         case fSpeed:
             if (!ParseSpeed(cur, M.Baud)) Bad("No or invalid Baudrate defined");
@@ -152,7 +156,7 @@ std::string FormatComMode(const TComModeSettings& S)
 void ParseComMode(std::string_view Mode, TComModeSettings& S)
 {
     if (Mode.find('=') != std::string_view::npos) ParseKeywords(Upper(Mode), S);
-    else if (!Mode.empty()) ParseShort(Upper(Mode), S);
+    else if (!Mode.empty()) ParseShort(std::string(Mode), S);
 }
 
 std::string TCustomComPort::GetMode() const

@@ -113,6 +113,18 @@ TEST_F(PtyComPort, ModeStringReachesTheLine)
     EXPECT_TRUE(t.c_lflag & ICANON);
 }
 
+TEST_F(PtyComPort, ShortModeStringWithTheDevicePathOpens)
+{
+    Port.Set_PortName("COM1");
+    Port.SetMode(Pty.SlavePath() + ":19200,N,8,1");
+    EXPECT_EQ(Port.Get_PortName(), Pty.SlavePath());
+    Port.Open();
+    termios2 t{};
+    ASSERT_EQ(ioctl(Pty.MasterFd(), TCGETS2, &t), 0);
+    EXPECT_EQ(t.c_cflag & CBAUD, static_cast<unsigned>(B19200));
+    Port.Close();
+}
+
 TEST_F(PtyComPort, FarEndClosedReportsAnErrorAndClosesCleanly)
 {
     Log.Attach(Port);

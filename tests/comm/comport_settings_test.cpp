@@ -208,6 +208,22 @@ TEST_F(ComSettings, ShortStyleMode)
     }
 }
 
+TEST_F(ComSettings, ShortStyleKeepsTheCaseOfADevicePath)
+{
+    Port.SetMode("/dev/ttyUSB0:9600,n,8,1");
+    EXPECT_EQ(Port.Get_PortName(), "/dev/ttyUSB0");
+    EXPECT_EQ(Port.Get_Parity(), 'N');
+    Port.SetMode("/dev/serial/by-id/usb-Modem_ABc-if00:57600,e,7,2");
+    EXPECT_EQ(Port.Get_PortName(), "/dev/serial/by-id/usb-Modem_ABc-if00");
+    EXPECT_EQ(Port.Get_Baud(), 57600);
+    EXPECT_EQ(Port.Get_Parity(), 'E');
+    // Anything else in the port field is a COM name and upper-cased.
+    Port.SetMode("com7:9600");
+    EXPECT_EQ(Port.Get_PortName(), "COM7");
+    Port.SetMode("ttyUSB0:9600");
+    EXPECT_EQ(Port.Get_PortName(), "TTYUSB0");
+}
+
 TEST_F(ComSettings, KeywordStyleMode)
 {
     Port.Set_DTR(false);

@@ -145,4 +145,29 @@ TEST_F(IncomingCallTest, WithheldNumberAndCallerIDFromTheStart)
     EXPECT_FALSE(Log.Has("CallerID"));
 }
 
+TEST_F(IncomingCallTest, WithheldCallerRaisesOnCallerIDAfterTheFirstRing)
+{
+    TTapiLine Line(nullptr);
+    TEventLog Log;
+    Log.Attach(Line);
+    OpenLine(Line);
+    uint32_t FlagsAtCallerID = 0;
+    std::string NumberAtCallerID = "unset";
+    Line.OnCallerID = [&](TObject*, TTapiCall* Call) {
+        FlagsAtCallerID = Call->Get_CallerID()->GetFlags();
+        NumberAtCallerID = Call->Get_CallerID()->GetAddress();
+        Log.Add("CallerID");
+    };
+    Line.OnRing = [&](TObject*, uint32_t, uint32_t) { Log.Add("Ring"); };
+    sim::TSimOfferOptions Options;
+    Options.CallerIDBlocked = true;
+    Sim.OfferCall(0, "+1 206 555 0100", "Hidden", Options);
+    ASSERT_TRUE(PumpUntil([&] { return Log.Has("CallerID"); }));
+    EXPECT_EQ(Log.Only({"Offering", "Ring", "CallerID"}),
+              (std::vector<std::string>{"Offering", "Ring", "CallerID"}));
+    EXPECT_EQ(FlagsAtCallerID, static_cast<uint32_t>(LINECALLPARTYID_BLOCKED));
+    EXPECT_EQ(NumberAtCallerID, "");   // the number the caller withheld never reaches the line
+    EXPECT_TRUE(Line.Get_Calls()->Get(0)->Get_CallerID()->Blocked());
+}
+
 } // namespace kxtapi::testing

@@ -47,8 +47,9 @@ struct TSimOfferOptions {
     /// Rings reported at once (LINEDEVSTATE_RINGING); more with Ring().
     uint32_t Rings = 1;
     /// LINECALLINFOSTATE_CALLERID is reported after the first ring, as a
-    /// switch that sends the number between the rings does; otherwise the
-    /// call carries it from the start and no LINE_CALLINFO is sent.
+    /// switch that sends the number between the rings does (a withheld
+    /// caller's too, with LINECALLPARTYID_BLOCKED); otherwise the call
+    /// carries it from the start and no LINE_CALLINFO is sent.
     bool CallerIDAfterRing = true;
 };
 

@@ -198,7 +198,10 @@ TSimCallID TSimSwitch::OfferCall(int Line, const std::string& CallerNumber, cons
     }
     c->CalledID = Options.CalledID.empty() ? w.AddressOf(Line, Options.AddressID) : Options.CalledID;
     c->CalledFlags = LINECALLPARTYID_ADDRESS;
-    w.Offer(*c, Options.Rings, Options.CallerIDAfterRing && !Options.CallerIDBlocked);
+    // A withheld identity comes after the first ring too, as a caller-ID
+    // change with the blocked flag: that is how a switch tells the line that
+    // no number will come.
+    w.Offer(*c, Options.Rings, Options.CallerIDAfterRing);
     return c->ID;
 }
 
