@@ -138,4 +138,122 @@ TEST_F(Configure, ResetForgetsCallsFaultsRulesAndTheLog)
 }
 
 }  // namespace
+TEST(SimConfig, ReadsAFarEndScript)
+{
+    TSimConfig c;
+    std::string Error;
+    ASSERT_TRUE(ParseSimConfig(R"({"script": {"repeat": 0, "steps": [
+        {"after": 500, "offer": {"line": 1, "number": "+1 206 555 0100", "name": "Alice"}},
+        {"ring": 2}, {"after": 10, "digits": "42#"}, {"after": 2000, "hangUp": true},
+        {"after": 1, "offer": {"withheld": true}}]}})",
+                               c, &Error))
+        << Error;
+    ASSERT_EQ(c.Script.Steps.size(), 5u);
+    EXPECT_EQ(c.Script.Repeat, 0u);
+    const sim::TSimScriptStep& Offer = c.Script.Steps[0];
+    EXPECT_EQ(Offer.Action, sim::saOffer);
+    EXPECT_EQ(Offer.Delay, 500u);
+    EXPECT_EQ(Offer.Line, 1);
+    EXPECT_EQ(Offer.Number, "+1 206 555 0100");
+    EXPECT_EQ(Offer.Name, "Alice");
+    EXPECT_FALSE(Offer.Withheld);
+    EXPECT_EQ(c.Script.Steps[1].Action, sim::saRing);
+    EXPECT_EQ(c.Script.Steps[1].Count, 2u);
+    EXPECT_EQ(c.Script.Steps[1].Delay, 0u);
+    EXPECT_EQ(c.Script.Steps[2].Digits, "42#");
+    EXPECT_EQ(c.Script.Steps[3].Action, sim::saHangUp);
+    EXPECT_TRUE(c.Script.Steps[4].Withheld);
+    EXPECT_EQ(c.Script.Steps[4].Line, 0);
+
+    const std::pair<const char*, const char*> Bad[] = {
+        {R"({"script": {"steps": [{"after": 5}]}})", "script.steps[0]: expected exactly one of"},
+        {R"({"script": {"steps": [{"ring": 1, "hangUp": true}]}})", "script.steps[0]: expected exactly one of"},
+        {R"({"script": {"steps": [{"hangUp": false}]}})", "script.steps[0].hangUp: expected true"},
+        {R"({"script": {"steps": [{"offer": {"line": "x"}}]}})", "script.steps[0].offer.line:"},
+        {R"({"script": {"repeat": 0, "steps": [{"ring": 1}]}})", "script.repeat: a repeated script needs pauses"},
+        {R"({"script": [{"ring": 1}]})", "script: expected an object"},
+    };
+    for (const auto& [Json, Want] : Bad) {
+        TSimConfig Out;
+        EXPECT_FALSE(ParseSimConfig(Json, Out, &Error)) << Json;
+        EXPECT_EQ(Error.rfind(Want, 0), 0u) << Error;
+    }
+}
+
+sim::TSimScriptStep Step(uint32_t Delay, sim::TSimScriptAction Action)
+{
+    sim::TSimScriptStep s;
+    s.Delay = Delay;
+    s.Action = Action;
+    return s;
+}
+
+TEST_F(Configure, AScriptOffersRingsAndHangsUpOnItsOwnAndRepeats)
+{
+    TSimConfig c = sim::DefaultSimConfig();
+    c.Script.Repeat = 2;
+    c.Script.Steps = {Step(500, sim::saOffer), Step(100, sim::saRing), Step(0, sim::saDigits),
+                      Step(1000, sim::saHangUp)};
+    c.Script.Steps[0].Line = 1;
+    c.Script.Steps[0].Number = "5550100";
+    c.Script.Steps[0].Name = "Alice";
+    c.Script.Steps[1].Count = 2;
+    c.Script.Steps[2].Digits = "7";
+    Sim.Configure(c);
+    TLineApp a;
+    ASSERT_EQ(a.Init(), 0u);
+    lineSetStatusMessages(a.Open(1, 1), LINEDEVSTATE_RINGING, 0);
+    Clock.Advance(499);
+    EXPECT_TRUE(Sim.Calls(1).empty());
+    Clock.Advance(1);
+    ASSERT_EQ(Sim.Calls(1).size(), 1u);
+    const sim::TSimCallID First = Sim.Calls(1)[0];
+    sim::TSimCallInfo Info;
+    ASSERT_TRUE(Sim.CallInfo(First, Info));
+    EXPECT_EQ(Info.CallerID, "5550100");
+    EXPECT_EQ(Info.CallerIDName, "Alice");
+    EXPECT_EQ(Info.State, static_cast<uint32_t>(LINECALLSTATE_OFFERING));
+    Clock.Advance(100);   // two more rings; the digits come at once after them
+    uint32_t Rings = 0;
+    for (const LINEMESSAGE& m : a.Drain())
+        if (m.dwMessageID == LINE_LINEDEVSTATE && m.dwParam1 == LINEDEVSTATE_RINGING) Rings = m.dwParam3;
+    EXPECT_EQ(Rings, 3u);
+    Clock.Advance(999);
+    EXPECT_EQ(Sim.CallState(First), static_cast<uint32_t>(LINECALLSTATE_OFFERING));
+    Clock.Advance(1);
+    EXPECT_EQ(Sim.CallState(First), static_cast<uint32_t>(LINECALLSTATE_DISCONNECTED));
+
+    // The second pass offers a new call; then the script is over.
+    Clock.Advance(500);
+    const sim::TSimCallID Second = Sim.LastCall(1);
+    EXPECT_NE(Second, First);
+    EXPECT_EQ(Sim.CallState(Second), static_cast<uint32_t>(LINECALLSTATE_OFFERING));
+    Clock.Advance(100);   // each pause counts from the step before it
+    Clock.Advance(1000);
+    EXPECT_EQ(Sim.CallState(Second), static_cast<uint32_t>(LINECALLSTATE_DISCONNECTED));
+    Clock.Advance(5000);
+    EXPECT_EQ(Sim.LastCall(1), Second);
+    EXPECT_EQ(Sim.Config().Script.Steps.size(), 4u);
+}
+
+TEST_F(Configure, ConfiguringAgainStopsTheScriptAndAWithheldCallerIsBlocked)
+{
+    TSimConfig c = sim::DefaultSimConfig();
+    c.Script.Repeat = 0;
+    c.Script.Steps = {Step(0, sim::saOffer), Step(100, sim::saHangUp)};
+    c.Script.Steps[0].Withheld = true;
+    Sim.Configure(c);
+    ASSERT_EQ(Sim.Calls(0).size(), 1u) << "a step without a pause runs at once";
+    sim::TSimCallInfo Info;
+    ASSERT_TRUE(Sim.CallInfo(Sim.Calls(0)[0], Info));
+    EXPECT_EQ(Info.CallerID, "");
+    Clock.Advance(100);
+    EXPECT_TRUE(Sim.Calls(0).empty() || Sim.CallState(Sim.Calls(0)[0]) == LINECALLSTATE_DISCONNECTED);
+    Sim.Reset();
+    EXPECT_TRUE(Sim.Config().Script.Steps.empty());
+    Clock.Advance(10000);
+    EXPECT_EQ(Sim.LastCall(0), 0u) << "no step of the old script runs after a reset";
+    EXPECT_EQ(Sim.ScheduledActions(), 0u);
+}
+
 }  // namespace kxtapi::testing

@@ -119,12 +119,46 @@ struct TSimCountryConfig {
     std::string InternationalRule = "00EFG";
 };
 
+/// What one step of the far end's script does.
+enum TSimScriptAction {
+    saOffer,    // a call arrives on Line from Number / Name (or withheld)
+    saRing,     // the call rings Count more times
+    saDigits,   // the caller sends Digits (DTMF)
+    saHangUp,   // the caller hangs up
+};
+
+/// One step of a far-end script. Steps other than saOffer act on the call
+/// the script offered last, and do nothing once it is over.
+struct TSimScriptStep {
+    /// Milliseconds after the step before it (the first step: after the
+    /// configuration was installed).
+    uint32_t Delay = 0;
+    TSimScriptAction Action = saOffer;
+    int Line = 0;
+    std::string Number;
+    std::string Name;
+    bool Withheld = false;
+    uint32_t Count = 1;
+    std::string Digits;
+};
+
+/// Far-end activity the switch plays on its own, so that a program sees
+/// calls come and go without anyone driving the switch.
+struct TSimScript {
+    std::vector<TSimScriptStep> Steps;
+    /// Runs of the whole script; 0 repeats it until the switch is configured
+    /// again or reset. A script whose steps have no pause runs once.
+    uint32_t Repeat = 1;
+};
+
 struct TSimConfig {
     std::vector<TSimLineConfig> Lines;
     std::vector<TSimPhoneConfig> Phones;
     std::vector<TSimLocationConfig> Locations;
     uint32_t CurrentLocation = 0;
     std::vector<TSimCountryConfig> Countries;
+    /// Started when the configuration is installed; empty: none.
+    TSimScript Script;
 };
 
 /// The buttons of TSimPhoneConfig's default phone.
@@ -152,7 +186,16 @@ TSimConfig DefaultSimConfig();
 ///    "currentLocation": 1,
 ///    "countries": [{"id": 1, "code": 1, "name": "United States",
 ///                   "sameArea": "G", "longDistance": "1FG",
-///                   "international": "011EFG"}]}
+///                   "international": "011EFG"}],
+///    "script": {"repeat": 1, "steps": [
+///        {"after": 500, "offer": {"line": 0, "number": "+1 206 555 0100",
+///                                 "name": "Alice", "withheld": false}},
+///        {"after": 1000, "ring": 2},
+///        {"after": 1500, "digits": "42#"},
+///        {"after": 2000, "hangUp": true}]}}
+///
+/// Each script step holds "after" (milliseconds after the step before it,
+/// default 0) and exactly one of "offer", "ring", "digits" and "hangUp".
 bool ParseSimConfig(std::string_view Json, TSimConfig& Out, std::string* Error = nullptr);
 
 /// Reads the file at Path with ParseSimConfig.

@@ -289,6 +289,60 @@ void ReadCountry(const json& j, const std::string& Path, TSimCountryConfig& c, s
     r.Text("international", c.InternationalRule);
 }
 
+void ReadScriptStep(const json& j, const std::string& Path, TSimScriptStep& st, std::string& Error)
+{
+    if (!RequireObject(j, Path, Error)) return;
+    TReader r(j, Path, Error);
+    r.Number("after", st.Delay);
+    int Actions = 0;
+    if (const json* o = r.Member("offer")) {
+        ++Actions;
+        st.Action = saOffer;
+        if (RequireObject(*o, Path + ".offer", Error)) {
+            TReader orr(*o, Path + ".offer", Error);
+            orr.Index("line", st.Line);
+            orr.Text("number", st.Number);
+            orr.Text("name", st.Name);
+            orr.Flag("withheld", st.Withheld);
+        }
+    }
+    if (r.Member("ring")) {
+        ++Actions;
+        st.Action = saRing;
+        r.Number("ring", st.Count);
+    }
+    if (r.Member("digits")) {
+        ++Actions;
+        st.Action = saDigits;
+        r.Text("digits", st.Digits);
+    }
+    if (const json* h = r.Member("hangUp")) {
+        ++Actions;
+        st.Action = saHangUp;
+        if (!h->is_boolean() || !h->get<bool>()) r.Fail("hangUp", "expected true");
+    }
+    if (Actions != 1 && Error.empty()) Error = Path + ": expected exactly one of offer, ring, digits and hangUp";
+}
+
+void ReadScript(const json& j, const std::string& Path, TSimScript& sc, std::string& Error)
+{
+    if (!RequireObject(j, Path, Error)) return;
+    TReader r(j, Path, Error);
+    r.Number("repeat", sc.Repeat);
+    if (const json* a = r.Array("steps")) {
+        if (a->size() > 4096) r.Fail("steps", "more than 4096 steps");
+        uint64_t Total = 0;
+        for (size_t i = 0; i < a->size() && r.Ok(); ++i) {
+            TSimScriptStep st;
+            ReadScriptStep((*a)[i], r.Path("steps", i), st, Error);
+            Total += st.Delay;
+            sc.Steps.push_back(st);
+        }
+        // Without pauses a pass runs at once, inside one hold of the service.
+        if (r.Ok() && sc.Repeat != 1 && Total == 0) r.Fail("repeat", "a repeated script needs pauses");
+    }
+}
+
 }  // namespace
 
 bool ParseSimConfig(std::string_view Text, TSimConfig& Out, std::string* ErrorOut)
@@ -336,6 +390,7 @@ bool ParseSimConfig(std::string_view Text, TSimConfig& Out, std::string* ErrorOu
                 c.Countries.push_back(k);
             }
         }
+        if (const json* sc = r.Member("script")) ReadScript(*sc, "script", c.Script, Error);
     }
     if (!Error.empty()) {
         if (ErrorOut) *ErrorOut = Error;

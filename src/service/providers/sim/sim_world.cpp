@@ -147,6 +147,7 @@ void TSimWorld::Configure(const TSimConfig& Config)
 
     for (const TSimLineConfig& l : Config.Lines) AddLine(l);
     for (const TSimPhoneConfig& p : Config.Phones) AddPhone(p);
+    StartScript(Config.Script);
 }
 
 void TSimWorld::SetLocations(const std::vector<TSimLocationConfig>& List, uint32_t Current)
@@ -178,6 +179,7 @@ TSimConfig TSimWorld::CurrentConfig() const
     for (const TCountryInfo& k : Store.Countries)
         c.Countries.push_back(
             TSimCountryConfig{k.ID, k.CountryCode, k.Name, k.SameAreaRule, k.LongDistanceRule, k.InternationalRule});
+    c.Script = Script;
     return c;
 }
 

@@ -218,6 +218,12 @@ public:
     std::vector<kxtapi::sim::TSimLogEntry> Log;
     std::map<std::string, TParked> Parked;
     std::set<uint64_t> Timers;
+    /// The far end's script (sim_script.cpp): the one running, the call it
+    /// offered last, and a number that changes with every start, so steps
+    /// of an older script that were already due do nothing.
+    kxtapi::sim::TSimScript Script;
+    TSimCallID ScriptCall = 0;
+    uint64_t ScriptRun = 0;
     uint32_t NextParkSlot = 1;
     TProviderHost* Host = nullptr;   // while the switch is attached to the service
 
@@ -238,6 +244,8 @@ public:
     /// installs Config.
     void Configure(const kxtapi::sim::TSimConfig& Config);
     kxtapi::sim::TSimConfig CurrentConfig() const;
+    /// Replaces the running script with Script, from its first step.
+    void StartScript(const kxtapi::sim::TSimScript& Script);
     /// Replaces the service's dialing locations only; Current becomes the
     /// current one (the first when no location has that identifier).
     void SetLocations(const std::vector<kxtapi::sim::TSimLocationConfig>& Locations, uint32_t Current);
