@@ -120,6 +120,10 @@ void TScheduler::RunDue(uint32_t Now)
             uint32_t BestOverdue = 0;
             for (auto it = FItems.begin(); it != FItems.end(); ++it) {
                 const TItem& i = it->second;
+                // An action scheduled by one run here started after Now was
+                // read; measured against that Now its age would wrap round
+                // and make it due at once, whatever its delay.
+                if (static_cast<int32_t>(Now - i.Start) < 0) continue;
                 if (!TickElapsed(i.Start, i.Delay, Now)) continue;
                 uint32_t Overdue = (Now - i.Start) - i.Delay;
                 if (Best == FItems.end() || Overdue > BestOverdue) {

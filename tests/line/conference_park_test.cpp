@@ -137,6 +137,28 @@ TEST_P(ConferenceParkTest, ParkedWithAndWithoutADirectionAndUnparked)
     EXPECT_EQ(A.Get_UnboundCalls()->Count(), 0);
 }
 
+TEST_P(ConferenceParkTest, TheShortFormParksAndTellsWhere)
+{
+    TTapiCall* Call = ConnectedCall();
+    ASSERT_NE(Call, nullptr);
+    EXPECT_EQ(Call->Get_ParkedAddress(), "");
+    const std::string Returned = Call->Park();
+    ASSERT_TRUE(Settled(A));
+    ASSERT_EQ(Sim.ParkedAddresses().size(), 1u);
+    const std::string Address = Sim.ParkedAddresses()[0];
+    EXPECT_EQ(Returned, Sync() ? Address : "");
+    EXPECT_EQ(Call->Get_ParkedAddress(), Address);
+    EXPECT_TRUE(Await(Call, LINECALLSTATE_IDLE));
+
+    TTapiCall* Back = A.Unpark(0, Address);
+    ASSERT_TRUE(PumpUntil([&] { return A.HasCall(Back); }));
+    ASSERT_TRUE(Await(Back, LINECALLSTATE_CONNECTED));
+    EXPECT_EQ(Back->Park("*72"), "*72");
+    ASSERT_TRUE(Settled(A));
+    EXPECT_EQ(Sim.ParkedAddresses(), std::vector<std::string>{"*72"});
+    EXPECT_EQ(Back->Get_ParkedAddress(), "") << "a directed park leaves no block";
+}
+
 // The block a non-directed park writes into may be freed once the request
 // has gone, whichever way it went.
 TEST_P(ConferenceParkTest, AParkBlockIsNotWrittenAfterItsRequestHasGone)

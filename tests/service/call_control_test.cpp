@@ -112,6 +112,28 @@ TEST_F(CallControl, ConsultationTransferJoinsTheTwoParties)
     EXPECT_EQ(State(FromB), LINECALLSTATE_CONNECTED);
 }
 
+TEST_F(CallControl, ATransferredPartyShowsItsNumberWithoutTheNameOfTheOneBefore)
+{
+    // A talks to the far end, consults line B (which answers, seeing A's
+    // name) and transfers: B now talks to the far end, whose name is unknown.
+    sim::TSimCallID Far;
+    HCALL c = Connected(Far);
+    HCALL Consult = 0;
+    EXPECT_EQ(A.Reply(lineSetupTransferA(c, &Consult, nullptr)), 0u);
+    EXPECT_EQ(A.Reply(lineDialA(Consult, "202", 0)), 0u);
+    HCALL AtB = B.Find(LINE_APPNEWCALL).dwParam2;
+    EXPECT_EQ(B.Reply(lineAnswer(AtB, nullptr, 0)), 0u);
+    TBlock<LINECALLINFO> i(2048);
+    ASSERT_EQ(lineGetCallInfoA(AtB, i.get()), 0u);
+    ASSERT_NE(i.Str(offsetof(LINECALLINFO, dwConnectedIDNameSize)), "");
+    B.Drain();
+    EXPECT_EQ(A.Reply(lineCompleteTransfer(c, Consult, nullptr, LINETRANSFERMODE_TRANSFER)), 0u);
+    ASSERT_EQ(lineGetCallInfoA(AtB, i.get()), 0u);
+    EXPECT_EQ(i.Str(offsetof(LINECALLINFO, dwConnectedIDSize)), "+1 206 555 0100");
+    EXPECT_EQ(i.Str(offsetof(LINECALLINFO, dwConnectedIDNameSize)), "");
+    EXPECT_EQ(i->dwConnectedIDFlags, static_cast<DWORD>(LINECALLPARTYID_ADDRESS));
+}
+
 TEST_F(CallControl, TransferInConferenceModeMakesAThreeWayCall)
 {
     sim::TSimCallID Far;

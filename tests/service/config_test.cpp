@@ -117,6 +117,17 @@ TEST_F(Configure, ReconfiguringWhileRunningRemovesTheOldDevicesAndCreatesTheNew)
     EXPECT_EQ(Sim.LineCount(), 1);
 }
 
+TEST_F(Configure, LinesAreFoundByNameInAnyCase)
+{
+    EXPECT_EQ(Sim.LineName(1), "Simulated Line 2");
+    EXPECT_EQ(Sim.LineIndex("simulated line 2"), 1);
+    EXPECT_EQ(Sim.LineIndex("Nowhere"), -1);
+    Sim.RemoveLine(0);
+    EXPECT_EQ(Sim.LineName(0), "");
+    EXPECT_EQ(Sim.LineIndex("Simulated Line 1"), -1);
+    EXPECT_EQ(Sim.LineName(7), "");
+}
+
 TEST_F(Configure, ResetForgetsCallsFaultsRulesAndTheLog)
 {
     Sim.OfferCall(0, "1");
@@ -138,6 +149,18 @@ TEST_F(Configure, ResetForgetsCallsFaultsRulesAndTheLog)
 }
 
 }  // namespace
+TEST(SimConfig, TextsAreReadAsUtf8AndKeptInWindows1252)
+{
+    TSimConfig c;
+    std::string Error;
+    ASSERT_TRUE(ParseSimConfig(R"({"lines": [{"name": "B\u00fcro \u20ac"}],
+        "script": {"steps": [{"offer": {"name": "Zo\u00eb"}}]}})",
+                               c, &Error))
+        << Error;
+    EXPECT_EQ(c.Lines.at(0).Name, "B\xFCro \x80");
+    EXPECT_EQ(c.Script.Steps.at(0).Name, "Zo\xEB");
+}
+
 TEST(SimConfig, ReadsAFarEndScript)
 {
     TSimConfig c;

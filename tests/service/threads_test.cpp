@@ -38,6 +38,32 @@ TEST_F(RealClock, ADelayedReplyComesFromTheTimerThread)
     EXPECT_NE(c, 0u);
 }
 
+TEST_F(RealClock, AnActionScheduledByAnotherWaitsItsOwnDelay)
+{
+    // The far-end script schedules each step from the one before, on the
+    // timer thread: the hang-up must come its 60 ms after the offer.
+    sim::TSimConfig c = sim::DefaultSimConfig();
+    sim::TSimScriptStep Offer, HangUp;
+    Offer.Delay = 200;   // time enough to open the line
+    HangUp.Delay = 60;
+    HangUp.Action = sim::saHangUp;
+    c.Script.Steps = {Offer, HangUp};
+    Sim.Configure(c);
+    TLineApp a;
+    ASSERT_EQ(a.Init(), 0u);
+    a.Open(0, 1);
+    std::chrono::steady_clock::time_point Offered{}, Ended{};
+    LINEMESSAGE m;
+    while (Ended == std::chrono::steady_clock::time_point{} && lineGetMessage(a.App, &m, 5000) == 0) {
+        if (m.dwMessageID != LINE_CALLSTATE) continue;
+        if (m.dwParam1 == LINECALLSTATE_OFFERING) Offered = std::chrono::steady_clock::now();
+        if (m.dwParam1 == LINECALLSTATE_DISCONNECTED) Ended = std::chrono::steady_clock::now();
+    }
+    ASSERT_NE(Offered, std::chrono::steady_clock::time_point{});
+    ASSERT_NE(Ended, std::chrono::steady_clock::time_point{});
+    EXPECT_GE(Ended - Offered, std::chrono::milliseconds(50));
+}
+
 TEST_F(RealClock, AnEventThreadFetchesEveryMessageInOrderWhileTheMainThreadWorks)
 {
     TLineApp a;

@@ -1,191 +1,148 @@
-// kxphone: a telephone on the simulated switch, from the command line.
+// kxphone: a telephone on the command line, built on the kxtapi components.
 //
-//   kxphone            the demo (the same as --demo)
-//   kxphone --demo     opens "Simulated Line 1", lets a caller ring, shows
-//                      who calls, answers, and shows the far end hanging up
-//   kxphone --selftest the demo without pauses; exits 0 when every step
-//                      happened in order, 1 otherwise
+//   kxphone                  the demo (the same as "kxphone demo")
+//   kxphone devices          line and phone devices, serial ports
+//   kxphone monitor LINE     a line's events, live (--json for scripts)
+//   kxphone shell            an interactive telephone
+//   kxphone port PORT        a serial terminal
 //
-// Everything it prints comes from the line component's events.
+// Every command takes --help. Errors end the program with one line on
+// standard error and a non-zero exit status: 1 for a failure, 2 for a
+// command line that cannot be used.
+
+#include "demo.h"
+#include "devices.h"
+#include "event_loop.h"
+#include "event_output.h"
+#include "lines.h"
+#include "monitor.h"
+#include "port_terminal.h"
+#include "shell.h"
 
 #include <kxtapi/kxtapi.h>
 #include <kxtapi/kxtapiutils.h>
 #include <kxtapi/sim.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstring>
-#include <string>
-#include <vector>
+#include <CLI/CLI.hpp>
 
-using namespace kxtapi;
+#include <cstdio>
+
+#ifndef KXPHONE_VERSION
+#define KXPHONE_VERSION "unknown"
+#endif
+
+using namespace kxphone;
 
 namespace {
 
-class TPhoneDemo {
-public:
-    explicit TPhoneDemo(bool Paced) : FPaced(Paced), FStart(std::chrono::steady_clock::now()) {}
-
-    int Run()
-    {
-        Application()->SetMainThread();
-        sim::Switch().Reset();
-        FTimer = AllocateHWnd([this](TMessage& M) {
-            if (M.Msg == WM_TIMER) OnTimer(static_cast<uint32_t>(M.WParam));
-        });
-        TTapiLine Line(nullptr);
-        FLine = &Line;
-        Attach(Line);
-        try {
-            Line.Set_DeviceName("Simulated Line 1");
-            Line.Set_Active(true);
-        } catch (const Exception& E) {
-            Print("cannot open the line: " + E.Message());
-            return 1;
-        }
-        Print("line \"" + Line.Get_DeviceName() + "\" open, address " + Line.Get_AddressNames()->Strings(0) +
-              ", waiting for calls");
-        Step("offer", 1, Pause(500));
-        SetTimer(FTimer, 99, 20000);   // the whole demo, at most
-        Application()->Run();
-        KillTimer(FTimer, 99);
-        Line.Set_Active(false);
-        DeallocateHWnd(FTimer);
-        if (TapiApplication->IsActive()) TapiApplication->Shutdown();
-        return FFailed ? 1 : 0;
-    }
-
-    const std::vector<std::string>& Seen() const { return FSeen; }
-
-private:
-    uint32_t Pause(uint32_t Ms) const { return FPaced ? Ms : 1; }
-
-    void Print(const std::string& Text)
-    {
-        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - FStart).count();
-        std::printf("[%6.3f] %s\n", s, Text.c_str());
-        std::fflush(stdout);
-    }
-    void Saw(const std::string& What) { FSeen.push_back(What); }
-
-    void Step(const char* What, uint32_t ID, uint32_t Ms)
-    {
-        (void)What;
-        SetTimer(FTimer, ID, Ms);
-    }
-
-    void OnTimer(uint32_t ID)
-    {
-        KillTimer(FTimer, ID);
-        auto& Sim = sim::Switch();
-        switch (ID) {
-        case 1:   // a caller rings
-            FCall = Sim.OfferCall(0, "+1 206 555 0100", "Alice Example");
-            Step("ring", 2, Pause(1000));
-            break;
-        case 2:   // rings again
-            Sim.Ring(FCall);
-            Step("answer", 3, Pause(1000));
-            break;
-        case 3:   // the user picks up
-            if (FOffered == nullptr) return Fail("no call to answer");
-            Print("answering");
-            try {
-                FOffered->Answer();
-            } catch (const Exception& E) {
-                return Fail("answer failed: " + E.Message());
-            }
-            break;
-        case 4:   // the caller hangs up
-            Print("the caller hangs up");
-            Sim.FarEndHangUp(FCall);
-            break;
-        case 99: Fail("the demo did not finish in time"); break;
-        default: break;
-        }
-    }
-
-    void Fail(const std::string& Why)
-    {
-        Print("FAILED: " + Why);
-        FFailed = true;
-        Application()->Terminate();
-    }
-
-    void Attach(TTapiLine& Line)
-    {
-        Line.OnOffering = [this](TObject*, TTapiCall* Call) {
-            FOffered = Call;
-            Saw("offering");
-            Print("incoming call on address " + FLine->Get_AddressNames()->Strings(0));
-        };
-        Line.OnRing = [this](TObject*, uint32_t, uint32_t Count) {
-            Saw("ring");
-            Print("ring " + IntToStr(Count));
-        };
-        Line.OnCallerID = [this](TObject*, TTapiCall* Call) {
-            Saw("callerid");
-            TTapiCallPartyID* Who = Call->Get_CallerID();
-            Print("caller: " + Who->GetAddress() + (Who->GetName().empty() ? "" : " (" + Who->GetName() + ")"));
-        };
-        Line.OnCallState = [this](TObject*, TTapiCall*, uint32_t State) {
-            Print("call state: " + LineCallStateToStr(State));
-        };
-        Line.OnConnected = [this](TObject*, TTapiCall* Call) {
-            Saw("connected");
-            Print("connected with " + Call->Get_CallerID()->GetAddress());
-            Step("hang up", 4, Pause(1500));
-        };
-        Line.OnDisconnected = [this](TObject*, TTapiCall*) {
-            Saw("disconnected");
-            Print("the far end has hung up; the line drops the call");
-        };
-        Line.OnIdle = [this](TObject*, TTapiCall*) { Saw("idle"); };
-        Line.OnCallDeallocate = [this](TObject*, TTapiCall* Call) {
-            Saw("freed");
-            const uint32_t Seconds = (Call->Get_EndTick() - Call->Get_BeginTick()) / 1000;
-            Print("call finished after " + IntToStr(Seconds) + " s; released");
-            FOffered = nullptr;
-            Application()->Terminate();
-        };
-        Line.OnTapiReply = [this](TObject*, uint32_t ID, uint32_t Code) {
-            Print("request " + IntToStr(ID) + (Code == 0 ? " done" : " failed: " + TapiErrorText(Code)));
-        };
-    }
-
-    bool FPaced;
-    std::chrono::steady_clock::time_point FStart;
-    HWND FTimer = 0;
-    TTapiLine* FLine = nullptr;
-    TTapiCall* FOffered = nullptr;
-    sim::TSimCallID FCall = 0;
-    bool FFailed = false;
-    std::vector<std::string> FSeen;
-};
-
-bool InOrder(const std::vector<std::string>& Seen, const std::vector<std::string>& Wanted)
+int Fail(const std::string& Utf8Message)
 {
-    size_t i = 0;
-    for (const std::string& s : Seen)
-        if (i < Wanted.size() && s == Wanted[i]) ++i;
-    return i == Wanted.size();
+    std::fprintf(stderr, "kxphone: %s\n", Utf8Message.c_str());
+    return 1;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const std::string Mode = argc > 1 ? argv[1] : "--demo";
-    if (Mode != "--demo" && Mode != "--selftest") {
-        std::fprintf(stderr, "usage: kxphone [--demo | --selftest]\n");
+    // First of all: the signal mask is inherited by every thread started later.
+    TEventLoop Loop;
+    kxtapi::Application()->SetMainThread();
+
+    CLI::App App{"A telephone on the command line, built on the kxtapi components. Without a command it runs "
+                 "the demo.",
+                 "kxphone"};
+    App.set_version_flag("--version", std::string("kxphone ") + KXPHONE_VERSION);
+    App.fallthrough();
+    App.require_subcommand(0, 1);
+    std::string SimConfig;
+    App.add_option("--sim-config", SimConfig,
+                   "Configure the simulated switch from this JSON file first (its lines, phones, locations and a "
+                   "far-end script)")
+        ->check(CLI::ExistingFile);
+
+    TDemoOptions DemoOptions;
+    CLI::App* Demo = App.add_subcommand("demo", "Incoming and outgoing calls on the simulated switch, each event "
+                                                "printed as it is raised");
+    Demo->add_option("--pace", DemoOptions.Pace, "Milliseconds between the steps")
+        ->capture_default_str()
+        ->check(CLI::Range(0, 10000));
+
+    bool Brief = false;
+    CLI::App* Devices = App.add_subcommand("devices", "List the line and phone devices and the serial ports");
+    Devices->add_flag("--brief", Brief, "Leave out each line's capabilities");
+
+    std::string MonitorLine;
+    bool Json = false;
+    CLI::App* Monitor =
+        App.add_subcommand("monitor", "Print a line's events as they happen, until interrupted (Ctrl-C)");
+    Monitor->add_option("LINE", MonitorLine, "The line's name or identifier (kxphone devices lists them)")
+        ->required();
+    Monitor->add_flag("--json", Json, "One JSON object per line and event");
+
+    CLI::App* Shell = App.add_subcommand(
+        "shell", "An interactive telephone: open lines, make and control calls, act as the far end; commands come "
+                 "from the terminal or from standard input");
+
+    TPortOptions Port;
+    std::string LineEnd = "crlf";
+    CLI::App* PortCmd = App.add_subcommand(
+        "port", "A serial terminal: typed lines are sent; received bytes, modem lines, errors and tokens are shown");
+    PortCmd->add_option("PORT", Port.Port, "A COM name (COM1) or a device path (/dev/ttyUSB0)")->required();
+    PortCmd->add_option("--mode", Port.Mode,
+                        "Settings as a mode string: 'BAUD=9600 PARITY=N DATA=8 STOP=1' or '9600,N,8,1'");
+    PortCmd->add_option("--on", Port.Tokens, "Report when the received data holds TOKEN (? any byte, * any run)")
+        ->type_name("TOKEN");
+    PortCmd->add_option("--eol", LineEnd, "What ends each line sent")
+        ->capture_default_str()
+        ->check(CLI::IsMember({"crlf", "cr", "lf"}));
+    PortCmd->add_option("--linger", Port.Linger, "Milliseconds to go on receiving after the input has ended")
+        ->capture_default_str();
+
+    try {
+        App.parse(argc, argv);
+    } catch (const CLI::CallForHelp& E) {
+        return App.exit(E);
+    } catch (const CLI::CallForAllHelp& E) {
+        return App.exit(E);
+    } catch (const CLI::CallForVersion& E) {
+        return App.exit(E);
+    } catch (const CLI::ParseError& E) {
+        std::fprintf(stderr, "kxphone: %s\nRun with --help for more information.\n", E.what());
         return 2;
     }
-    const bool SelfTest = Mode == "--selftest";
-    TPhoneDemo Demo(!SelfTest);
-    const int r = Demo.Run();
-    if (!SelfTest) return r;
-    const bool Ok = r == 0 && InOrder(Demo.Seen(), {"offering", "ring", "callerid", "connected", "disconnected",
-                                                     "idle", "freed"});
-    std::printf(Ok ? "selftest passed\n" : "selftest FAILED\n");
-    return Ok ? 0 : 1;
+
+    int Status = 0;
+    try {
+        if (!SimConfig.empty()) {
+            std::string Error;
+            if (!kxtapi::sim::Switch().LoadConfigFile(SimConfig, &Error))
+                return Fail(Error.rfind(SimConfig, 0) == 0 ? Error : SimConfig + ": " + Error);
+        }
+        if (*Devices) {
+            Status = ListDevices(stdout, !Brief);
+        } else if (*Monitor) {
+            TEventOutput Output(Json);
+            Status = RunMonitor(Loop, Output, kxtapi::Utf8ToCp1252(MonitorLine));
+        } else if (*Shell) {
+            TEventOutput Output(false);
+            TShell S(Loop, Output);
+            Status = S.Run();
+        } else if (*PortCmd) {
+            Port.LineEnd = LineEnd == "cr" ? "\r" : LineEnd == "lf" ? "\n" : "\r\n";
+            TEventOutput Output(false);
+            Status = RunPortTerminal(Loop, Output, Port);
+        } else {
+            TEventOutput Output(false);
+            Status = RunDemo(Loop, Output, DemoOptions);
+        }
+    } catch (const kxtapi::ETapiError& E) {
+        Status = Fail(Utf8(E.Message()) + " (" + kxtapi::LineErrToStr(E.ErrorCode) + ")");
+    } catch (const kxtapi::Exception& E) {
+        Status = Fail(Utf8(E.Message()));
+    } catch (const std::exception& E) {
+        Status = Fail(E.what());
+    }
+    EndSession();
+    return Status;
 }

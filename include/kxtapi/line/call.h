@@ -37,6 +37,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kxtapi {
 
@@ -237,6 +238,16 @@ public:
     TTapiCall* PrepareAddToConference();
     /// This (consultation) call joins ConfCall.
     void AddToConference(TTapiCall* ConfCall);
+    /// The line's Park: at DirAddress (LINEPARKMODE_DIRECTED), or, when it is
+    /// empty, where the switch chooses (LINEPARKMODE_NONDIRECTED, into an
+    /// address block the call keeps). Returns where the call waits:
+    /// DirAddress, or the switch's choice once the reply has come (in
+    /// SyncMode on return; asynchronously "" at first, then
+    /// Get_ParkedAddress after OnTapiReply).
+    std::string Park(const std::string& DirAddress = {});
+    /// The address the switch chose for this call's last non-directed park,
+    /// once its reply has come; "" before and without one.
+    std::string Get_ParkedAddress() const;
     // Media short forms (TTapiLine's media operations, with their checks).
     /// The line's GenerateDigits in LINEDIGITMODE_DTMF.
     void GenerateDigits(const std::string& Digits, uint32_t Duration);
@@ -327,6 +338,11 @@ protected:
 
 private:
     bool FFreePending = false;
+    /// The address blocks of the non-directed parks, newest last. Each stays
+    /// until the call goes (its request cancels the service's write when it
+    /// leaves), so a second park never reuses a block the first may still
+    /// be written into.
+    std::vector<std::unique_ptr<uint8_t[]>> FParkBlocks;
 };
 
 } // namespace kxtapi

@@ -140,6 +140,10 @@ public:
     void SetPhoneVersions(int Phone, uint32_t Low, uint32_t High);
     int LineCount() const;
     int PhoneCount() const;
+    /// The name of a line of the switch; "" for an unknown or removed one.
+    std::string LineName(int Line) const;
+    /// The line named Name (in any letter case), or -1.
+    int LineIndex(const std::string& Name) const;
 
     // --- Faults -------------------------------------------------------------
     void InjectFault(const TSimFault& Fault);

@@ -441,6 +441,7 @@ void MoveParty(TSimCall& From, const std::string& Dest, uint32_t Reason)
         W.Offer(*In, 1, false);
     } else if (Party) {
         Party->ConnectedID = Dest;
+        Party->ConnectedIDName.clear();
         Party->ConnectedFlags = LINECALLPARTYID_ADDRESS;
         Party->RedirectionID = Dest;
         Party->RedirectionFlags = LINECALLPARTYID_ADDRESS;
@@ -463,16 +464,19 @@ void JoinParties(TSimCall& A, TSimCall& B)
     if (PA) {
         PA->Peer = PB;
         PA->ConnectedID = NB;
+        PA->ConnectedIDName.clear();   // the new party's number only: no name of the old one
         PA->ConnectedFlags = LINECALLPARTYID_ADDRESS;
         if (W.Host) W.Host->CallInfo(PA.get(), LINECALLINFOSTATE_CONNECTEDID);
     }
     if (PB) {
         PB->Peer = PA;
         PB->ConnectedID = NA;
+        PB->ConnectedIDName.clear();
         PB->ConnectedFlags = LINECALLPARTYID_ADDRESS;
         if (PB->State() == LINECALLSTATE_OFFERING || PB->State() == LINECALLSTATE_ACCEPTED) {
             // Still ringing there: the caller it shows becomes the transferred party.
             PB->CallerID = NA;
+            PB->CallerIDName.clear();
             PB->CallerFlags = LINECALLPARTYID_ADDRESS;
             PB->RedirectingID = W.AddressOf(B.LineIndex, B.AddressID());
             PB->RedirectingFlags = LINECALLPARTYID_ADDRESS;

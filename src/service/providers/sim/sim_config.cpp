@@ -1,6 +1,7 @@
 // The simulated switch's default configuration and its JSON reader.
 
 #include "kxtapi/sim/config.h"
+#include "kxtapi/rtl/strings.h"
 #include "service/locations.h"
 
 #include <nlohmann/json.hpp>
@@ -130,8 +131,9 @@ public:
     {
         const json* v = Member(Key);
         if (!v) return;
+        // JSON text is UTF-8; the service's strings are Windows-1252.
         if (v->is_string())
-            Out = v->get<std::string>();
+            Out = Utf8ToCp1252(v->get<std::string>());
         else
             Fail(Key, "expected a string");
     }
@@ -187,7 +189,7 @@ void ReadLine(const json& j, const std::string& Path, TSimLineConfig& l, std::st
             const json& e = (*a)[i];
             TSimAddressConfig ac;
             if (e.is_string()) {
-                ac.Address = e.get<std::string>();
+                ac.Address = Utf8ToCp1252(e.get<std::string>());
             } else if (RequireObject(e, r.Path("addresses", i), Error)) {
                 TReader ar(e, r.Path("addresses", i), Error);
                 ar.Text("address", ac.Address);

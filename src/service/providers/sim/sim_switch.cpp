@@ -1,6 +1,7 @@
 // The control API of the simulated switch (<kxtapi/sim/switch.h>).
 
 #include "service/providers/sim/sim_world.h"
+#include "kxtapi/rtl/strings.h"
 #include "kxtapi/serial/commtypes.h"
 #include "service/locations.h"
 #include "service/service.h"
@@ -145,6 +146,22 @@ void TSimSwitch::SetPhoneVersions(int Phone, uint32_t Low, uint32_t High)
         p->Config.APILowVersion = Low;
         p->Config.APIHighVersion = High;
     }
+}
+
+std::string TSimSwitch::LineName(int Line) const
+{
+    TServiceLock Lock;
+    const TSimLineDevice* l = W().LineAt(Line);
+    return l ? l->Config.Name : std::string();
+}
+
+int TSimSwitch::LineIndex(const std::string& Name) const
+{
+    TServiceLock Lock;
+    const TSimWorld& w = W();
+    for (int i = 0; i < static_cast<int>(w.Lines.size()); ++i)
+        if (w.Lines[i] && AnsiSameText(w.Lines[i]->Config.Name, Name)) return i;
+    return -1;
 }
 
 int TSimSwitch::LineCount() const
