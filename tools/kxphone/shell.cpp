@@ -1,6 +1,7 @@
 #include "shell.h"
 
 #include "lines.h"
+#include "shell_words.h"
 
 #include <kxtapi/kxtapiutils.h>
 
@@ -19,30 +20,6 @@ using namespace kxtapi;
 namespace {
 
 constexpr const char* Prompt = "kxphone> ";
-
-/// Splits a command line into words; double quotes keep spaces in a word.
-std::vector<std::string> Split(const std::string& Line)
-{
-    std::vector<std::string> Words;
-    std::string Word;
-    bool InWord = false, Quoted = false;
-    for (char c : Line) {
-        if (c == '"') {
-            Quoted = !Quoted;
-            InWord = true;
-        } else if (!Quoted && (c == ' ' || c == '\t' || c == '\r' || c == '\n')) {
-            if (InWord) Words.push_back(Word);
-            Word.clear();
-            InWord = false;
-        } else {
-            Word += c;
-            InWord = true;
-        }
-    }
-    if (Quoted) throw EShellError{"a quote is not closed"};
-    if (InWord) Words.push_back(Word);
-    return Words;
-}
 
 TShell* TerminalShell = nullptr;
 
@@ -117,7 +94,8 @@ void TShell::Report(const std::string& Utf8Message)
 bool TShell::Execute(const std::string& Utf8Line)
 {
     try {
-        const std::vector<std::string> Words = Split(Utf8Line);
+        std::vector<std::string> Words;
+        if (!SplitWords(Utf8Line, Words)) throw EShellError{"a quote is not closed"};
         if (Words.empty() || Words[0][0] == '#') return true;   // a blank line or a comment
         const TCommand* Cmd = nullptr;
         for (const TCommand& c : Commands())
