@@ -4,12 +4,14 @@
 #include "kxphone_fixture.h"
 
 #include <algorithm>
+#include <map>
 
 namespace kxtapi::testing {
 namespace {
 
 TEST(KxphoneCommandLine, HelpOnEveryCommandGoesToStandardOutputWithStatusZero)
 {
+    std::map<std::string, std::string> Help;
     for (const std::vector<std::string>& Args : std::vector<std::vector<std::string>>{
              {"--help"}, {"-h"}, {"demo", "--help"}, {"devices", "-h"}, {"monitor", "--help"},
              {"shell", "--help"}, {"port", "-h"}}) {
@@ -17,14 +19,11 @@ TEST(KxphoneCommandLine, HelpOnEveryCommandGoesToStandardOutputWithStatusZero)
         EXPECT_EQ(P.Wait(), 0) << Args[0];
         EXPECT_NE(P.Out().find("Usage:"), std::string::npos) << P.Out();
         EXPECT_EQ(P.Err(), "");
+        Help[Args[0]] = P.Out();
     }
-    TProcess Top(KxphonePath(), {"--help"});
-    Top.Wait();
     for (const char* Command : {"demo", "devices", "monitor", "shell", "port"})
-        EXPECT_NE(Top.Out().find(Command), std::string::npos) << Command;
-    TProcess Port(KxphonePath(), {"port", "--help"});
-    Port.Wait();
-    for (const char* Option : {"PORT", "--mode", "--on"}) EXPECT_NE(Port.Out().find(Option), std::string::npos);
+        EXPECT_NE(Help["--help"].find(Command), std::string::npos) << Command;
+    for (const char* Option : {"PORT", "--mode", "--on"}) EXPECT_NE(Help["port"].find(Option), std::string::npos);
 }
 
 TEST(KxphoneCommandLine, AnUnusableCommandLineIsStatusTwoWithAHint)
