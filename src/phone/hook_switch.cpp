@@ -126,14 +126,13 @@ uint32_t TTapiPhoneHookSwitch::WriteMode(uint32_t Mode)
 
 uint32_t TTapiPhoneHookSwitch::Set_OnHook(bool Value)
 {
-    ActivePhone();
     // Taking the device off hook switches both microphone and speaker on.
     return WriteMode(Value ? PHONEHOOKSWITCHMODE_ONHOOK : PHONEHOOKSWITCHMODE_MICSPEAKER);
 }
 
 uint32_t TTapiPhoneHookSwitch::Set_Speaker(bool Value)
 {
-    ActivePhone();
+    ActivePhone();   // before the mode is read
     const uint32_t Mode = Get_Micro() ? (Value ? PHONEHOOKSWITCHMODE_MICSPEAKER : PHONEHOOKSWITCHMODE_MIC)
                                       : (Value ? PHONEHOOKSWITCHMODE_SPEAKER : PHONEHOOKSWITCHMODE_ONHOOK);
     return WriteMode(Mode);
@@ -141,7 +140,7 @@ uint32_t TTapiPhoneHookSwitch::Set_Speaker(bool Value)
 
 uint32_t TTapiPhoneHookSwitch::Set_Micro(bool Value)
 {
-    ActivePhone();
+    ActivePhone();   // before the mode is read
     const uint32_t Mode = Get_Speaker() ? (Value ? PHONEHOOKSWITCHMODE_MICSPEAKER : PHONEHOOKSWITCHMODE_SPEAKER)
                                         : (Value ? PHONEHOOKSWITCHMODE_MIC : PHONEHOOKSWITCHMODE_ONHOOK);
     return WriteMode(Mode);

@@ -195,6 +195,30 @@ TEST_F(PhoneDeviceTest, OpeningReadsTheStatusGrantsTheMasksAndReadsTheControls)
     Phone.Close();
 }
 
+// A phone whose status block a test may spoil.
+class TSpoiltPhone : public TTapiPhone {
+public:
+    using TTapiPhone::TTapiPhone;
+    /// Writes 0 as the status's lamp mode of ID.
+    void ForgetLamp(uint32_t ID)
+    {
+        const uint32_t Offset = FDevStatus.Dword(offsetof(PHONESTATUS, dwLampModesOffset));
+        FDevStatus.SetDword(Offset + 4 * ID, 0);
+    }
+};
+
+TEST_F(PhoneDeviceTest, ALampTheStatusDoesNotKnowIsAskedFor)
+{
+    TSpoiltPhone Phone(nullptr);
+    OpenPhone(Phone);
+    TTapiPhoneControl* Hold = Phone.Get_Controls()->Get(12);
+    Phone.ForgetLamp(12);
+    EXPECT_EQ(Hold->Get_LampMode(), static_cast<uint32_t>(PHONELAMPMODE_OFF));
+    // When the device cannot tell either, the mode reads 0.
+    Fault(sim::sfFailCall, "phoneGetLamp", PHONEERR_RESOURCEUNAVAIL);
+    EXPECT_EQ(Hold->Get_LampMode(), 0u);
+}
+
 TEST_F(PhoneDeviceTest, ARefusedOpen)
 {
     TTapiPhone Phone(nullptr);
@@ -230,6 +254,22 @@ TEST_F(PhoneDeviceTest, AProviderCountingTooManyButtonsGetsABoundedList)
     Phone.Set_DeviceID(0);
     EXPECT_EQ(Phone.Get_Caps()->GetDWORD(21), 0x7FFFFFFFu);
     EXPECT_EQ(Phone.Get_Controls()->Count(), static_cast<int>(TTapiPhone::MaxControls));
+}
+
+TEST_F(PhoneDeviceTest, TheConfigurationDialogOfTheDevice)
+{
+    TTapiPhone Phone(nullptr);
+    Phone.Set_DeviceID(0);
+    EXPECT_EQ(TapiError([&] { Phone.ConfigDialog(0); }), static_cast<uint32_t>(PHONEERR_OPERATIONUNAVAIL));
+    std::string Seen;
+    TTapiDialogHook Previous = SetTapiDialogHook([&](TTapiDialogKind Kind, uint32_t ID, HWND Owner, const std::string& Text) {
+        Seen = IntToStr(Kind) + " " + IntToStr(ID) + " " + IntToStr(Owner) + " [" + Text + "]";
+        return Owner == 7 ? 0u : static_cast<uint32_t>(PHONEERR_OPERATIONFAILED);
+    });
+    EXPECT_EQ(Phone.ConfigDialog(7), 0u);
+    EXPECT_EQ(Seen, IntToStr(tdkPhoneConfig) + " 0 7 []");
+    EXPECT_EQ(TapiError([&] { Phone.ConfigDialog(8); }), static_cast<uint32_t>(PHONEERR_OPERATIONFAILED));
+    SetTapiDialogHook(Previous);
 }
 
 class TPhoneForm : public TComponent {
