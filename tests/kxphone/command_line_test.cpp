@@ -66,8 +66,10 @@ TEST(KxphoneDevices, ListsLinesWithVersionsAddressesAndCapsThenPhonesAndPorts)
     EXPECT_EQ(FoundInOrder(Lines, {"Line devices: 2", "line 0  \"B\xC3\xBCro\"", "provider     Simulated switch",
                                    "API version  2.1 (0x00020001), extension none", "addresses    301, 302",
                                    "media modes  ", "DeviceCaps of B\xC3\xBCro", "LineName = B\xC3\xBCro",
-                                   "line 1  \"Lager\"", "Phone devices: 1", "phone 0  \"Tisch\"", "Serial ports:"}),
-              12u)
+                                   "line 1  \"Lager\"", "Phone devices: 1", "phone 0  \"Tisch\"",
+                                   "API version  2.1 (0x00020001)", "display      2 x 20",
+                                   "buttons      0, 1, 2, 3, 4, 5, 6, 7, 8, 9, *, #, Hold, Transfer", "Serial ports:"}),
+              15u)
         << P.Out();
     // The capabilities' dump: the names and every numbered field.
     EXPECT_EQ(LinesWith(Lines, "DeviceClassesOffset = x").size(), 2u);

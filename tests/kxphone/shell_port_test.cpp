@@ -110,6 +110,45 @@ TEST(KxphoneShell, AWaitThatIsNotMetFailsInTimeAndTheShellGoesOn)
     EXPECT_FALSE(LinesWith(P.OutLines(), "no calls").empty());
 }
 
+TEST(KxphoneShell, APhoneIsWorkedWhileTheSwitchPlaysItsUser)
+{
+    TProcess P(KxphonePath(), {"shell"});
+    P.Write(R"(phone open "Simulated Phone 1"
+phone display "Hello there"
+wait DISPLAY
+phone hook off
+wait HOOKSWITCH
+phone lamp 12 flash
+wait LAMP
+phone ring 2
+wait RINGMODE
+user press 0 42
+wait KEYUP
+wait KEYUP
+user replace 0
+wait HOOKSWITCH
+phone lamp 99 steady
+phone close
+)");
+    P.CloseInput();
+    EXPECT_EQ(P.Wait(), 1) << P.Err();
+    const std::vector<std::string> Wanted = {
+        "opened phone \"Simulated Phone 1\"",
+        "Simulated Phone 1  --  DISPLAY  text=\"Hello there",
+        "Simulated Phone 1  --  HOOKSWITCH  device=handset  state=offhook",
+        "Simulated Phone 1  --  LAMP  lamp=12  mode=",
+        "Simulated Phone 1  --  RINGMODE  mode=2",
+        "Simulated Phone 1  --  KEYDOWN  key=\"4\"",
+        "Simulated Phone 1  --  KEYUP  key=\"4\"",
+        "Simulated Phone 1  --  KEYDOWN  key=\"2\"",
+        "Simulated Phone 1  --  KEYUP  key=\"2\"",
+        "Simulated Phone 1  --  HOOKSWITCH  device=handset  state=onhook",
+        "closed phone \"Simulated Phone 1\"",
+    };
+    EXPECT_EQ(FoundInOrder(P.OutLines(), Wanted), Wanted.size()) << P.Out();
+    EXPECT_EQ(P.Err(), "error: the phone has no lamp 99\n");
+}
+
 TEST(KxphonePort, SendsTypedLinesShowsWhatComesAndReportsTokens)
 {
     test::TPtyPair Pty;

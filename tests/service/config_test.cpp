@@ -126,6 +126,8 @@ TEST_F(Configure, LinesAreFoundByNameInAnyCase)
     EXPECT_EQ(Sim.LineName(0), "");
     EXPECT_EQ(Sim.LineIndex("Simulated Line 1"), -1);
     EXPECT_EQ(Sim.LineName(7), "");
+    EXPECT_EQ(Sim.PhoneIndex("SIMULATED PHONE 1"), 0);
+    EXPECT_EQ(Sim.PhoneIndex("Simulated Line 2"), -1);
 }
 
 TEST_F(Configure, ResetForgetsCallsFaultsRulesAndTheLog)

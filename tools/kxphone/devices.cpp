@@ -62,6 +62,32 @@ void ListLine(std::FILE* Out, int32_t ID, bool WithCaps)
     }
 }
 
+void ListPhone(std::FILE* Out, int32_t ID)
+{
+    TTapiPhone Phone(nullptr);
+    try {
+        Phone.Set_DeviceID(ID);
+    } catch (const Exception& E) {
+        Put(Out, "  phone " + std::to_string(ID) + "  (unavailable: " + Utf8(E.Message()) + ")");
+        return;
+    }
+    TTapiPhoneCaps* Caps = Phone.Get_Caps();
+    Put(Out, "  phone " + std::to_string(ID) + "  \"" + Utf8(Phone.Get_DeviceName()) + "\"");
+    Put(Out, "    provider     " + Utf8(Caps->GetString(0)));
+    Put(Out, "    API version  " + Version(Phone.Get_TSP()->APIVersion) + ", extension " +
+                 Version(Phone.Get_TSP()->Get_ExtVersion()));
+    Put(Out, "    permanent ID 0x" + IntToHex(Caps->GetDWORD(7), 8));
+    Put(Out, "    display      " + std::to_string(Caps->GetDWORD(18)) + " x " + std::to_string(Caps->GetDWORD(19)));
+    Put(Out, "    ring modes   " + std::to_string(Caps->GetDWORD(20)));
+    std::string Buttons;
+    for (int i = 0; i < Phone.Get_Controls()->Count(); ++i) {
+        TTapiPhoneControl* c = Phone.Get_Controls()->Get(i);
+        const std::string Text = c->Get_ButtonText();
+        Buttons += (i ? ", " : "") + (Text.empty() ? std::to_string(i) : Utf8(Text));
+    }
+    Put(Out, "    buttons      " + (Buttons.empty() ? std::string("(none)") : Buttons));
+}
+
 } // namespace
 
 int ListDevices(std::FILE* Out, bool WithCaps)
@@ -72,10 +98,12 @@ int ListDevices(std::FILE* Out, bool WithCaps)
         Put(Out, "Line devices: " + std::to_string(Lines->Count()));
         for (int i = 0; i < Lines->Count(); ++i) ListLine(Out, i, WithCaps);
     }
-    TStrings& Phones = TapiApplication->PhoneDevices;
-    Put(Out, "Phone devices: " + std::to_string(Phones.Count()));
-    for (int i = 0; i < Phones.Count(); ++i)
-        Put(Out, "  phone " + std::to_string(i) + "  \"" + Utf8(Phones.Strings(i)) + "\"");
+    {
+        TTapiPhone Probe(nullptr);
+        TStrings* Phones = Probe.Get_DeviceList();
+        Put(Out, "Phone devices: " + std::to_string(Phones->Count()));
+        for (int i = 0; i < Phones->Count(); ++i) ListPhone(Out, i);
+    }
     const std::vector<std::string> Ports = EnumComPorts();
     const TComPortMap Map = TComPortMap::Current();
     Put(Out, "Serial ports: " + std::to_string(Ports.size()));

@@ -59,6 +59,10 @@ const std::vector<TShell::TCommand>& TShell::Commands()
          &TShell::CmdGather},
         {"far", "ACTION ...", "act as the far end on the simulated switch; \"help far\" lists the actions", 1, Any,
          &TShell::CmdFar},
+        {"phone", "ACTION ...", "open a phone and work it; \"help phone\" lists the actions", 1, Any,
+         &TShell::CmdPhone},
+        {"user", "ACTION PHONE ...", "act as the person at a simulated phone; \"help user\" lists the actions", 2,
+         Any, &TShell::CmdUser},
         {"wait", "EVENT [#CALL] [MS]", "wait for an event not yet waited for (5000 ms at most)", 1, 3,
          &TShell::CmdWait},
         {"sleep", "MS", "let events come for MS milliseconds", 1, 1, &TShell::CmdSleep},
@@ -73,6 +77,8 @@ TShell::TShell(TEventLoop& Loop, TEventOutput& Output) : FLoop(Loop), FOutput(Ou
 TShell::~TShell()
 {
     FOutput.BeforeWrite = FOutput.AfterWrite = nullptr;
+    FPhoneWatch.reset();
+    FPhone.reset();
     FLines.clear();
     EndSession();
 }

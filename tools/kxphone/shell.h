@@ -8,6 +8,7 @@
 #include "event_loop.h"
 #include "event_output.h"
 #include "line_watch.h"
+#include "phone_watch.h"
 
 #include <kxtapi/kxtapi.h>
 
@@ -91,6 +92,11 @@ private:
     void CmdGather(const std::vector<std::string>& A);
     // The far end on the simulated switch (shell_far_end.cpp).
     void CmdFar(const std::vector<std::string>& A);
+    // A phone, and its user on the simulated switch (shell_phone.cpp).
+    void CmdPhone(const std::vector<std::string>& A);
+    void CmdUser(const std::vector<std::string>& A);
+    kxtapi::TTapiPhone& OpenPhone() const;
+    void Remember(const TEventRecord& R);
 
     // Helpers.
     std::vector<kxtapi::TTapiLine*> Lines() const;
@@ -110,6 +116,8 @@ private:
     TEventOutput& FOutput;
     TCallNumbers FNumbers;
     std::vector<TOpenLine> FLines;
+    std::unique_ptr<kxtapi::TTapiPhone> FPhone;
+    std::unique_ptr<TPhoneWatch> FPhoneWatch;
     size_t FCurrent = 0;
     bool FQuit = false;
     bool FInCommand = false;

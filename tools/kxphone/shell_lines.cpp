@@ -89,6 +89,15 @@ TTapiCall* TShell::CallOrOnly(const std::vector<std::string>& A, size_t Index) c
                                          " calls: name one (calls lists them)"};
 }
 
+void TShell::Remember(const TEventRecord& R)
+{
+    FRecords.push_back(R);
+    if (FRecords.size() > RecordsKept) {
+        FRecords.pop_front();
+        ++FDropped;
+    }
+}
+
 // --- commands ---------------------------------------------------------------------
 
 void TShell::CmdHelp(const std::vector<std::string>& A)
@@ -104,6 +113,21 @@ void TShell::CmdHelp(const std::vector<std::string>& A)
             Say("far noanswer CALL            nobody answers: the call ends");
             Say("far digits CALL DIGITS       the far end presses DIGITS");
             Say("far hangup CALL              the far end hangs up");
+            return;
+        }
+        if (A[0] == "phone") {
+            Say("phone open PHONE             open a phone by name or identifier, as its owner");
+            Say("phone close                  close it");
+            Say("phone hook on|off            put the handset down or lift it");
+            Say("phone display TEXT           write the display");
+            Say("phone ring MODE              ring in MODE (0: silent)");
+            Say("phone lamp ID MODE           set a lamp: off, steady, wink, flash, flutter, broken");
+            return;
+        }
+        if (A[0] == "user") {
+            Say("user lift PHONE              the user lifts the handset of a simulated phone");
+            Say("user replace PHONE           ... puts it down");
+            Say("user press PHONE KEYS        ... presses and releases the keypad keys (0-9, *, #)");
             return;
         }
         for (const TCommand& c : Commands())
@@ -139,13 +163,7 @@ void TShell::CmdOpen(const std::vector<std::string>& A)
     l.Line = std::make_unique<TTapiLine>(nullptr);
     l.Watch = std::make_unique<TLineWatch>(*l.Line, FOutput, FNumbers);
     l.Watch->MonitorDigits = true;
-    l.Watch->OnRecord = [this](const TEventRecord& R, TTapiCall*) {
-        FRecords.push_back(R);
-        if (FRecords.size() > RecordsKept) {
-            FRecords.pop_front();
-            ++FDropped;
-        }
-    };
+    l.Watch->OnRecord = [this](const TEventRecord& R, TTapiCall*) { Remember(R); };
     OpenLine(*l.Line, Cp(A[0]));
     TTapiLine& Line = *l.Line;
     FLines.push_back(std::move(l));

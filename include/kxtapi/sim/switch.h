@@ -144,6 +144,8 @@ public:
     std::string LineName(int Line) const;
     /// The line named Name (in any letter case), or -1.
     int LineIndex(const std::string& Name) const;
+    /// The phone named Name (in any letter case), or -1.
+    int PhoneIndex(const std::string& Name) const;
 
     // --- Faults -------------------------------------------------------------
     void InjectFault(const TSimFault& Fault);

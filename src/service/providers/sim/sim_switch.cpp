@@ -164,6 +164,15 @@ int TSimSwitch::LineIndex(const std::string& Name) const
     return -1;
 }
 
+int TSimSwitch::PhoneIndex(const std::string& Name) const
+{
+    TServiceLock Lock;
+    const TSimWorld& w = W();
+    for (int i = 0; i < static_cast<int>(w.Phones.size()); ++i)
+        if (w.Phones[i] && AnsiSameText(w.Phones[i]->Config.Name, Name)) return i;
+    return -1;
+}
+
 int TSimSwitch::LineCount() const
 {
     TServiceLock Lock;
