@@ -95,11 +95,16 @@ bool TProcess::Pump(int TimeoutMs)
 
 bool TProcess::WaitForOutput(const std::string& Wanted, int TimeoutMs)
 {
+    return WaitForOutput([&](const std::string& Out) { return Out.find(Wanted) != std::string::npos; }, TimeoutMs);
+}
+
+bool TProcess::WaitForOutput(const std::function<bool(const std::string& Out)>& Done, int TimeoutMs)
+{
     const auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-    while (FOut.find(Wanted) == std::string::npos) {
+    while (!Done(FOut)) {
         const auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(End - std::chrono::steady_clock::now());
         if (Left.count() <= 0) return false;
-        if (!Pump(static_cast<int>(Left.count()))) return FOut.find(Wanted) != std::string::npos;
+        if (!Pump(static_cast<int>(Left.count()))) return Done(FOut);
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ public:
     /// Reads standard output until Wanted occurs in what was read since the
     /// start, or TimeoutMs passed; whether it occurred.
     bool WaitForOutput(const std::string& Wanted, int TimeoutMs = 10000);
+    /// Reads standard output until Done holds for what was read since the
+    /// start, or TimeoutMs passed; whether it held.
+    bool WaitForOutput(const std::function<bool(const std::string& Out)>& Done, int TimeoutMs = 10000);
     /// Waits up to TimeoutMs for the child to end, reading its output
     /// meanwhile; its exit status (128 + signal when killed), or -1 when it
     /// is still running.

@@ -79,11 +79,20 @@ void ListPhone(std::FILE* Out, int32_t ID)
     Put(Out, "    permanent ID 0x" + IntToHex(Caps->GetDWORD(7), 8));
     Put(Out, "    display      " + std::to_string(Caps->GetDWORD(18)) + " x " + std::to_string(Caps->GetDWORD(19)));
     Put(Out, "    ring modes   " + std::to_string(Caps->GetDWORD(20)));
+    // The buttons' texts come only from an open phone; opened to monitor, it
+    // changes nothing. A phone that will not open names its buttons by
+    // function, or by number.
+    try {
+        Phone.Set_Active(true);
+    } catch (const Exception&) {
+    }
     std::string Buttons;
     for (int i = 0; i < Phone.Get_Controls()->Count(); ++i) {
         TTapiPhoneControl* c = Phone.Get_Controls()->Get(i);
-        const std::string Text = c->Get_ButtonText();
-        Buttons += (i ? ", " : "") + (Text.empty() ? std::to_string(i) : Utf8(Text));
+        c->Update();
+        std::string Text = Utf8(c->Get_ButtonText());
+        if (Text.empty() && c->Get_ButtonFunction() != PHONEBUTTONFUNCTION_NONE) Text = c->Get_ButtonFunctionText();
+        Buttons += (i ? ", " : "") + (Text.empty() ? std::to_string(i) : Text);
     }
     Put(Out, "    buttons      " + (Buttons.empty() ? std::string("(none)") : Buttons));
 }
