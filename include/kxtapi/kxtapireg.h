@@ -1,6 +1,5 @@
-// Design-time support: the package's registration and its palette pictures
+// Design-time support: the palette pictures of the package's components
 // (library kxtapi_design).
 #pragma once
 
 #include "kxtapi/design/palette.h"
-#include "kxtapi/design/register.h"

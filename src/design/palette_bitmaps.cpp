@@ -83,10 +83,9 @@ void DrawLine(TCanvas& C)
         C.Set_Pixels(x + 1, y + 1, clBlue);
     }
     Fill(C, 17, 21, 22, 22, clNavy);
-    // A call on the line.
-    C.Set_Pixels(5, 18, clRed);
-    Line(C, 3, 17, 3, 19, clRed);
-    Line(C, 6, 16, 6, 20, clRed);
+    // The line is live.
+    Disc(C, 3, 17, 6, 20, clLime);
+    Frame(C, 3, 17, 6, 20, clGreen);
 }
 
 // A desk telephone: handset over the body with its keypad.
