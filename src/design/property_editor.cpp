@@ -87,7 +87,9 @@ void TPropertyEditor::Edit() {}
 
 TPropertyAttributes TPropertyEditor::GetAttributes()
 {
-    return {paRevertable};
+    TPropertyAttributes a{paRevertable};
+    if (FProp->IsReadOnly()) a.Include(paReadOnly);
+    return a;
 }
 
 std::string TPropertyEditor::GetValue()

@@ -9,9 +9,20 @@
 
 namespace kxtapi {
 
+namespace {
+
+// A property without a setter is shown, not typed into.
+TPropertyAttributes WithReadOnly(TPropertyAttributes A, const TPropertyInfo* P)
+{
+    if (P->IsReadOnly()) A.Include(paReadOnly);
+    return A;
+}
+
+} // namespace
+
 TPropertyAttributes TOrdinalProperty::GetAttributes()
 {
-    return {paMultiSelect, paRevertable};
+    return WithReadOnly({paMultiSelect, paRevertable}, GetPropInfo());
 }
 
 std::string TIntegerProperty::GetValue()
@@ -43,7 +54,7 @@ void TCharProperty::SetValue(const std::string& Value)
 
 TPropertyAttributes TEnumProperty::GetAttributes()
 {
-    return {paMultiSelect, paValueList, paSortList, paRevertable};
+    return WithReadOnly({paMultiSelect, paValueList, paSortList, paRevertable}, GetPropInfo());
 }
 
 void TEnumProperty::GetValues(const TGetStrProc& Proc)
@@ -59,7 +70,7 @@ void TEnumProperty::GetValues(const TGetStrProc& Proc)
 
 TPropertyAttributes TStringProperty::GetAttributes()
 {
-    return {paMultiSelect, paRevertable};
+    return WithReadOnly({paMultiSelect, paRevertable}, GetPropInfo());
 }
 
 std::string TStringProperty::GetValue()
@@ -92,7 +103,7 @@ void TClassProperty::GetProperties(const TGetPropProc& Proc)
 
 TPropertyAttributes TComponentProperty::GetAttributes()
 {
-    return {paMultiSelect, paValueList, paSortList, paRevertable};
+    return WithReadOnly({paMultiSelect, paValueList, paSortList, paRevertable}, GetPropInfo());
 }
 
 void TComponentProperty::GetValues(const TGetStrProc& Proc)

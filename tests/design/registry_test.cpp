@@ -107,6 +107,10 @@ TEST_F(DesignRegistryTest, StandardEditorsByKind)
     EXPECT_EQ(Line->Get_Tag(), 16);
     EXPECT_EQ(Tag->GetValue(), "16");
     EXPECT_TRUE(Editor("Line1.CallParams")->GetAttributes().Contains(paSubProperties));
+    // Without a setter a property is shown, not typed into.
+    EXPECT_TRUE(Editor("Line1.TSP.ExtVersion")->GetAttributes().Contains(paReadOnly));
+    EXPECT_FALSE(Editor("Line1.TSP.ExtLowVersion")->GetAttributes().Contains(paReadOnly));
+    EXPECT_THROW(Editor("Line1.TSP.ExtVersion")->SetValue("1"), EPropertyError);
 }
 
 TEST_F(DesignRegistryTest, ReferencesOfferTheFormsComponentsOfTheirClass)

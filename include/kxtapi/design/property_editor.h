@@ -161,7 +161,8 @@ public:
     virtual bool AutoFill();
     /// The "..." button; the default does nothing.
     virtual void Edit();
-    /// Default {paRevertable}.
+    /// Default {paRevertable}, with paReadOnly for a property without a
+    /// setter.
     virtual TPropertyAttributes GetAttributes();
     /// The text shown; the default is the registry's text of the value.
     virtual std::string GetValue();

@@ -11,6 +11,9 @@
 // | String                | TStringProperty      | paMultiSelect, paRevertable             |
 // | sub-object            | TClassProperty       | paMultiSelect, paSubProperties, paReadOnly |
 // | component reference   | TComponentProperty   | paMultiSelect, paValueList, paSortList, paRevertable |
+//
+// Each adds paReadOnly for a property without a setter (sub-objects always
+// have it).
 #pragma once
 
 #include "kxtapi/design/property_editor.h"
