@@ -82,18 +82,19 @@ struct TEditorBinding {
 class TDesignRegistry {
 public:
     TDesignRegistry() = default;
+    virtual ~TDesignRegistry() = default;
     TDesignRegistry(const TDesignRegistry&) = delete;
     TDesignRegistry& operator=(const TDesignRegistry&) = delete;
 
     /// Puts Classes on the palette page Page, after what the page holds.
     /// Raises EPropertyError for a null class or a class that is not a
     /// component class.
-    void RegisterComponents(std::string_view Page, const std::vector<const TClassInfo*>& Classes);
+    virtual void RegisterComponents(std::string_view Page, const std::vector<const TClassInfo*>& Classes);
     /// Binds EditorClass to the properties named PropertyName of type
     /// PropertyType in ComponentClass and its descendants. Raises
     /// EPropertyError for a null editor class.
-    void RegisterPropertyEditor(std::string_view PropertyType, const TClassInfo* ComponentClass,
-                                std::string_view PropertyName, const TPropertyEditorClass* EditorClass);
+    virtual void RegisterPropertyEditor(std::string_view PropertyType, const TClassInfo* ComponentClass,
+                                        std::string_view PropertyName, const TPropertyEditorClass* EditorClass);
 
     /// Every palette entry, in registration order.
     std::vector<TPaletteEntry> Palette() const;
