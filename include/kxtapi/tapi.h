@@ -17,3 +17,4 @@
 #include "kxtapi/tapi/message_table.h"
 #include "kxtapi/tapi/extensions.h"
 #include "kxtapi/tapi/config.h"
+#include "kxtapi/tapi/media_files.h"
