@@ -57,9 +57,11 @@ TEST(SipUri, DestinationsBecomeUris)
         {"sip:bob@127.0.0.1:5070", "sip:bob@127.0.0.1:5070"},
         {"bob@127.0.0.1:5070", "sip:bob@127.0.0.1:5070"},
         {"123@", "sip:123@example.org"},
+        {"bob", "sip:bob@example.org"},
+        {"bob.smith", "sip:bob.smith@example.org"},
     };
     for (const auto& c : Cases) EXPECT_EQ(DestinationUri(c.Dest, "example.org").value_or("-"), c.Uri) << c.Dest;
-    for (const char* Bad : {"", "   ", "+", "abc", ",123", "sip:bad uri"})
+    for (const char* Bad : {"", "   ", "+", "a b", "bob:x", ",123", "sip:bad uri"})
         EXPECT_FALSE(DestinationUri(Bad, "example.org")) << Bad;
 }
 

@@ -70,8 +70,11 @@ protected:
     /// lineGetLineDevStatusA: in service, and the provider's text.
     bool InService(TTapiLine& Line, std::string* Text = nullptr);
     bool WaitInService(TTapiLine& Line, bool Wanted, int Ms = 5000);
+public:
     /// The line's first call in State (or any state when State is 0).
     static TTapiCall* CallIn(TTapiLine& Line, uint32_t State);
+
+protected:
     TTapiCall* WaitCall(TTapiLine& Line, uint32_t State, int Ms = 5000);
     static void ResetSession();
 };

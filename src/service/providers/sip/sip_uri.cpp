@@ -280,6 +280,15 @@ std::optional<std::string> DestinationUri(std::string_view Dest, std::string_vie
         // has a host after it.
         if (ParseSipUri(Uri)) return Uri;
     }
+    // A name ("bob") is a user part as it is; only what looks like a
+    // number is reduced to its digits.
+    bool Dialable = true;
+    for (char c : Dest)
+        if (!std::strchr("0123456789+*#()-. ,WwPpTt@$!;", c)) Dialable = false;
+    if (!Dialable) {
+        if (!IsSipUser(Dest)) return std::nullopt;
+        return "sip:" + std::string(Dest) + "@" + std::string(Domain);
+    }
     std::string Number;
     for (char c : Dest) {
         // Pauses and waits are for analogue dialing; what follows them would

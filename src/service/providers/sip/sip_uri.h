@@ -53,9 +53,10 @@ bool IsSipUser(std::string_view Text);
 bool HasControlCharacters(std::string_view Text);
 
 /// What a dialed destination becomes: a sip: or sips: URI as it is; a
-/// "user@host" with "sip:" before it; a number, reduced to its digits,
-/// '+', '*' and '#' (up to the first pause or wait modifier), as
-/// sip:NUMBER@Domain. nullopt when nothing dialable is left.
+/// "user@host" with "sip:" before it; a number (digits and what dial
+/// strings hold besides), reduced to its digits, '+', '*' and '#' (up to
+/// the first pause or wait modifier), as sip:NUMBER@Domain; a name
+/// ("bob") as sip:NAME@Domain. nullopt when nothing dialable is left.
 std::optional<std::string> DestinationUri(std::string_view Dest, std::string_view Domain);
 
 }  // namespace kxtapi::service::sip
