@@ -225,6 +225,12 @@ void TBaresip::Stop()
     FReady = false;
 }
 
+void TBaresip::Kill()
+{
+    if (FProcess.Pid() > 0) ::kill(-FProcess.Pid(), SIGKILL);
+    Stop();
+}
+
 std::string TBaresip::Uri() const
 {
     return "sip:" + FOptions.User + "@127.0.0.1:" + std::to_string(FSipPort);

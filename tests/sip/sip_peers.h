@@ -83,6 +83,8 @@ public:
     std::deque<nlohmann::json> Events;
     /// Stops it now (quit, SIGTERM, SIGKILL).
     void Stop();
+    /// Kills it at once, as a crash would: no BYE, no more RTP.
+    void Kill();
 
 private:
     bool Connect(int TimeoutMs);
