@@ -18,3 +18,4 @@
 #include "kxtapi/tapi/extensions.h"
 #include "kxtapi/tapi/config.h"
 #include "kxtapi/tapi/media_files.h"
+#include "kxtapi/tapi/sip_lines.h"

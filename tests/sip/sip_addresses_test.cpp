@@ -86,6 +86,22 @@ TEST(SipUri, ListenAddressesAndPortRanges)
         EXPECT_FALSE(ParsePortRange(Bad)) << Bad;
 }
 
+TEST(SipUri, ReferTargetsAndTheirReplaces)
+{
+    const std::string Replaces = "abc@host;to-tag=1;from-tag=2";
+    const std::string Escaped = EscapeUriHeader(Replaces);
+    EXPECT_EQ(Escaped, "abc%40host%3Bto-tag%3D1%3Bfrom-tag%3D2");
+    auto t = ParseReferTarget("sip:cora@127.0.0.1:5080?Subject=x&Replaces=" + Escaped);
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->Uri, "sip:cora@127.0.0.1:5080");
+    EXPECT_EQ(t->Replaces, Replaces);
+    t = ParseReferTarget("sip:cora@127.0.0.1");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->Replaces, "");
+    EXPECT_FALSE(ParseReferTarget("sip:cora@127.0.0.1?Replaces=x%0D%0AVia:%20evil")) << "a header line break";
+    EXPECT_FALSE(ParseReferTarget("http://example.org"));
+}
+
 std::vector<TSipAccount> Read(const char* Json)
 {
     nlohmann::json j = nlohmann::json::parse(Json);

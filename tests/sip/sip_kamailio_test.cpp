@@ -1,7 +1,8 @@
 // Kamailio as registrar and proxy with digest authentication: two lines of
 // the library register and call each other through it; a wrong password
 // puts a line out of service with the reason; Kamailio stopped and started
-// again: the lines go out of service, come back, and calls work again.
+// again: the lines go out of service, come back, and calls work again; a
+// closed line is un-registered.
 
 #include "sip_fixture.h"
 
@@ -72,6 +73,24 @@ TEST_F(SipKamailioTest, RegisteredLinesCallThroughTheProxyAndSurviveItsRestart)
     ASSERT_TRUE(WaitInService(Alice, true, 15000));
     ASSERT_TRUE(WaitInService(Bob, true, 15000));
     CallThrough(Alice, Bob);
+
+    // Closing the line un-registers it: the proxy knows Bob no more.
+    Bob.Set_Active(false);
+    TTapiCall* Call = nullptr;
+    ASSERT_TRUE(PumpUntil([&] {
+        // A call made before the un-REGISTER arrived still reaches the
+        // closed line (480); the line's clean-up frees it, and we try again.
+        if (Call && !Alice.HasCall(Call)) Call = nullptr;
+        if (!Call) {
+            Call = Alice.MakeCall("bob");
+            return false;
+        }
+        return Call->GetCallStatusDW(0) == LINECALLSTATE_DISCONNECTED &&
+               Call->GetCallStatusDW(1) == LINEDISCONNECTMODE_BADADDRESS;
+    }));
+    // The session ends while Kamailio still runs, so its un-REGISTERs are
+    // answered.
+    ResetSession();
 }
 
 }  // namespace

@@ -116,5 +116,51 @@ TEST_F(SipOutgoingTest, DroppingARingingCallCancelsItAndTheCallerGivingUpEndsThe
     ASSERT_TRUE(PumpUntil([&] { return Line.Get_Calls()->Count() == 0; }));
 }
 
+TEST_F(SipOutgoingTest, ARedirectedCallIsFollowedAndAWithheldNumberIsBlocked)
+{
+    std::vector<TSipLineSpec> Lines{{"A", "anna"}, {"B", "bert"}, {"C", "cora"}};
+    Configure(Lines);
+    TTapiLine A(nullptr), B(nullptr), C(nullptr);
+    Open(A, "A");
+    Open(B, "B");
+    Open(C, "C");
+    // B sends its calls on to C (302); A's call follows and reaches C.
+    B.OnOffering = [&](TObject*, TTapiCall* c) { c->Redirect(Lines[2].Uri()); };
+    A.Get_CallParams()->Set_BlockID(true);
+    TTapiCall* Call = A.MakeCall(Lines[1].Uri());
+    TTapiCall* AtC = WaitCall(C, LINECALLSTATE_OFFERING);
+    ASSERT_NE(AtC, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return AtC->Get_CallerID()->GetFlags() != 0; }));
+    EXPECT_TRUE(AtC->Get_CallerID()->Blocked());
+    EXPECT_EQ(AtC->Get_CallerID()->GetAddress(), "");
+    AtC->Answer();
+    ASSERT_TRUE(PumpUntil([&] { return Call->GetCallStatusDW(0) == LINECALLSTATE_CONNECTED; }));
+    EXPECT_EQ(B.Get_Calls()->Count(), 0);
+    Call->Drop();
+    ASSERT_TRUE(PumpUntil([&] { return C.Get_Calls()->Count() == 0 && A.Get_Calls()->Count() == 0; }));
+}
+
+TEST_F(SipOutgoingTest, LinesOnTcpCallEachOther)
+{
+    std::vector<TSipLineSpec> Lines{{"A", "anna", "\"transport\": \"tcp\""},
+                                    {"B", "bert", "\"transport\": \"tcp\""},
+                                    {"C", "cora"}};
+    Configure(Lines);
+    TTapiLine A(nullptr), B(nullptr), C(nullptr);
+    Open(A, "A");
+    Open(B, "B");
+    Open(C, "C");
+    B.OnOffering = [](TObject*, TTapiCall* c) { c->Answer(); };
+    TTapiCall* Call = A.MakeCall(Lines[1].Uri());
+    ASSERT_TRUE(PumpUntil([&] { return Call->GetCallStatusDW(0) == LINECALLSTATE_CONNECTED; }));
+    Call->Drop();
+    ASSERT_TRUE(PumpUntil([&] { return A.Get_Calls()->Count() == 0 && B.Get_Calls()->Count() == 0; }));
+    // C listens on UDP only: A's INVITE, over TCP, finds nobody.
+    Call = A.MakeCall(Lines[2].Uri());
+    ASSERT_TRUE(PumpUntil([&] { return Call->GetCallStatusDW(0) == LINECALLSTATE_DISCONNECTED; }));
+    EXPECT_EQ(Call->GetCallStatusDW(1), LINEDISCONNECTMODE_UNREACHABLE);
+    EXPECT_EQ(C.Get_Calls()->Count(), 0);
+}
+
 }  // namespace
 }  // namespace kxtapi::testing

@@ -59,4 +59,16 @@ bool HasControlCharacters(std::string_view Text);
 /// ("bob") as sip:NAME@Domain. nullopt when nothing dialable is left.
 std::optional<std::string> DestinationUri(std::string_view Dest, std::string_view Domain);
 
+/// The target of a REFER (the URI of its Refer-To header): the SIP URI to
+/// call, and the Replaces header its header part asks for (unescaped;
+/// empty when none). Other headers of the URI are dropped.
+struct TReferTarget {
+    std::string Uri;
+    std::string Replaces;
+};
+std::optional<TReferTarget> ParseReferTarget(std::string_view Uri);
+
+/// A header value escaped for the header part of a URI ("?Replaces=...").
+std::string EscapeUriHeader(std::string_view Value);
+
 }  // namespace kxtapi::service::sip

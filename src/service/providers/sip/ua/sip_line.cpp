@@ -69,8 +69,11 @@ void TSipLine::RemoveCall(const TSipCall* Call)
 
 void TSipLine::SetRegistration(bool InService, const std::string& Text)
 {
+    // A report that comes after the line was closed is about a
+    // registration that is gone.
+    if (!Opened) return;
     FStatusText = Text;
-    if (InService == FInService || !Opened) return;
+    if (InService == FInService) return;
     FInService = InService;
     if (Ctx.Host) Ctx.Host->LineDevState(this, InService ? LINEDEVSTATE_INSERVICE : LINEDEVSTATE_OUTOFSERVICE, 0, 0);
 }

@@ -44,37 +44,6 @@ TPartyIdentity IdentityOf(const struct sip_msg* Msg)
     return CallerIdentity(Text(Msg->from.dname), Text(Msg->from.uri.user), Text(Msg->from.uri.host), Privacy);
 }
 
-// Characters of a header value inside a URI's header part (RFC 3261 19.1.1).
-std::string EscapeHeaderValue(const std::string& v)
-{
-    std::string Out;
-    for (char c : v) {
-        if (std::isalnum(static_cast<unsigned char>(c)) || std::strchr("-_.!~*'()[]/?:+$", c)) {
-            Out += c;
-        } else {
-            char b[4];
-            std::snprintf(b, sizeof b, "%%%02X", static_cast<unsigned char>(c));
-            Out += b;
-        }
-    }
-    return Out;
-}
-
-std::string UnescapeHeaderValue(const std::string& v)
-{
-    std::string Out;
-    for (size_t i = 0; i < v.size(); ++i) {
-        if (v[i] == '%' && i + 2 < v.size() && std::isxdigit(static_cast<unsigned char>(v[i + 1])) &&
-            std::isxdigit(static_cast<unsigned char>(v[i + 2]))) {
-            Out += static_cast<char>(std::stoi(v.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            Out += v[i];
-        }
-    }
-    return Out;
-}
-
 }  // namespace
 
 TSipSession::TSipSession(TSipUa& Ua, std::shared_ptr<TSipCall> C, bool Outgoing)
@@ -360,7 +329,7 @@ void TSipSession::ConsultTransfer(TRequestID R, TSipSession& Consult)
     const std::string Replaces =
         Consult.CallID() + ";to-tag=" + Consult.FRemoteTag + ";from-tag=" + Consult.FLocalTag;
     std::string Target = Consult.FOutgoing ? Consult.FUri : Consult.FRemoteUri;
-    BlindTransfer(R, Target + "?Replaces=" + EscapeHeaderValue(Replaces));
+    BlindTransfer(R, Target + "?Replaces=" + EscapeUriHeader(Replaces));
     if (FTransferRequest == R) FTransferConsult = Consult.ID;
 }
 
@@ -630,27 +599,13 @@ void TSipSession::Transferred(const struct sip_msg* Refer)
         sip_treply(nullptr, FUa.Sip, Refer, 400, "Bad Refer-To");
         return;
     }
-    std::string Uri = Text(a.auri);
-    std::string Headers;
-    if (size_t q = Uri.find('?'); q != std::string::npos) {
-        // Only Replaces is taken from the target's header part.
-        std::string Part = Uri.substr(q + 1);
-        Uri.resize(q);
-        for (size_t Start = 0; Start < Part.size();) {
-            size_t End = Part.find('&', Start);
-            std::string Pair = Part.substr(Start, End == std::string::npos ? std::string::npos : End - Start);
-            if (Pair.compare(0, 9, "Replaces=") == 0) {
-                std::string Value = UnescapeHeaderValue(Pair.substr(9));
-                if (!HasControlCharacters(Value)) Headers = "Replaces: " + Value + "\r\n";
-            }
-            if (End == std::string::npos) break;
-            Start = End + 1;
-        }
-    }
-    if (!ParseSipUri(Uri)) {
+    std::optional<TReferTarget> Target = ParseReferTarget(Text(a.auri));
+    if (!Target) {
         sip_treply(nullptr, FUa.Sip, Refer, 400, "Bad Refer-To");
         return;
     }
+    const std::string Uri = Target->Uri;
+    const std::string Headers = Target->Replaces.empty() ? std::string() : "Replaces: " + Target->Replaces + "\r\n";
     if (FReferNot || FEnded) {
         sip_treply(nullptr, FUa.Sip, Refer, 491, "Request Pending");
         return;

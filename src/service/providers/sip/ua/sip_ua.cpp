@@ -26,7 +26,8 @@ TSipUa::TSipUa(TSipContext& C, const TSipAccount& A, std::shared_ptr<TSipLine> L
 {
     LocalUri = Account.AddressUri();
     DisplayName = Account.DisplayName;
-    FOutboundProxy = Account.OutboundProxy;
+    FOutboundProxy = OverTransport(Account.OutboundProxy);
+    FRegistrar = OverTransport(Account.Registrar);
     if (!FOutboundProxy.empty()) Routes.push_back(FOutboundProxy.c_str());
     tmr_init(&FTick);
     tmr_init(&FReap);
@@ -47,6 +48,7 @@ TSipUa::~TSipUa()
     SessSock = static_cast<struct sipsess_sock*>(mem_deref(SessSock));
     if (Sip) sip_close(Sip, true);
     Sip = static_cast<struct sip*>(mem_deref(Sip));
+    FDns = static_cast<struct dnsc*>(mem_deref(FDns));
 }
 
 void TSipUa::Start()
@@ -54,7 +56,14 @@ void TSipUa::Start()
     const std::string ListenKey = Account.Key + ".listen";
     if (int e = sa_set_str(&LocalAddr, Account.Listen.Host.c_str(), Account.Listen.Port))
         throw TConfigError(ListenKey, std::string("is not an address of this machine: ") + std::strerror(e));
-    if (int e = sip_alloc(&Sip, nullptr, 64, 64, 64, "kxtapi", &TSipUa::OnExit, this))
+    // Host names (a registrar's, a domain's) are looked up with the
+    // system's name servers; numeric addresses never are.
+    struct sa Servers[4];
+    uint32_t Count = 4;
+    char Domain[128] = "";
+    if (dns_srv_get(Domain, sizeof Domain, Servers, &Count) == 0 && Count > 0)
+        dnsc_alloc(&FDns, nullptr, Servers, Count);
+    if (int e = sip_alloc(&Sip, FDns, 64, 64, 64, "kxtapi", &TSipUa::OnExit, this))
         throw TConfigError(ListenKey, std::string("cannot start SIP: ") + std::strerror(e));
     if (int e = sip_transp_add(Sip, SIP_TRANSP_UDP, &LocalAddr))
         throw TConfigError(ListenKey, std::string("cannot listen on UDP: ") + std::strerror(e));
@@ -96,6 +105,16 @@ void TSipUa::OnExit(void* Arg)
 {
     auto* Ua = static_cast<TSipUa*>(Arg);
     if (auto Done = std::move(Ua->FExitDone)) Done();
+}
+
+std::string TSipUa::OverTransport(const std::string& Uri) const
+{
+    if (Account.Transport != stTcp || Uri.empty() || Uri.find(";transport=") != std::string::npos) return Uri;
+    // Parameters end before the headers part.
+    size_t Headers = Uri.find('?');
+    std::string Out = Uri.substr(0, Headers) + ";transport=tcp";
+    if (Headers != std::string::npos) Out += Uri.substr(Headers);
+    return Out;
 }
 
 int TSipUa::Auth(char** User, char** Password, const char*, void* Arg)
@@ -152,7 +171,7 @@ void TSipUa::Register()
 {
     tmr_cancel(&FRegRetry);
     FReg = static_cast<struct sipreg*>(mem_deref(FReg));
-    int e = sipreg_register(&FReg, Sip, Account.Registrar.c_str(), LocalUri.c_str(),
+    int e = sipreg_register(&FReg, Sip, FRegistrar.c_str(), LocalUri.c_str(),
                             DisplayName.empty() ? nullptr : DisplayName.c_str(), LocalUri.c_str(), Account.Expires,
                             Account.User.c_str(), Routes.empty() ? nullptr : Routes.data(),
                             static_cast<uint32_t>(Routes.size()), 0, &TSipUa::Auth, this, false,
@@ -270,7 +289,7 @@ void TSipUa::Connect(std::shared_ptr<TSipCall> Call, const std::string& Uri, TRe
     auto s = std::make_unique<TSipSession>(*this, Call, true);
     s->SetReferrer(Referrer);
     int e = s->Media.Open(LocalAddr);
-    if (!e) e = s->Connect(Uri, BlockID, Headers);
+    if (!e) e = s->Connect(Routes.empty() ? OverTransport(Uri) : Uri, BlockID, Headers);
     if (e) {
         s.reset();
         Ctx.Engine.ToService([Call, Request] {

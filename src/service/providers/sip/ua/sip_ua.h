@@ -64,6 +64,10 @@ public:
     /// The session whose dialog has this Call-ID, or null.
     TSipSession* FindByCallID(const std::string& CallID);
 
+    /// Uri with ";transport=tcp" added for an account on TCP (unless it
+    /// names a transport itself).
+    std::string OverTransport(const std::string& Uri) const;
+
     /// libre's credentials handler (the account's auth_user and password).
     static int Auth(char** User, char** Password, const char* Realm, void* Arg);
 
@@ -107,6 +111,8 @@ private:
     uint32_t FTicks = 0;
     std::function<void()> FExitDone;
     std::string FOutboundProxy;
+    std::string FRegistrar;
+    struct dnsc* FDns = nullptr;
 };
 
 }  // namespace kxtapi::service::sip
