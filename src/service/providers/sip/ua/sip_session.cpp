@@ -103,6 +103,7 @@ std::string TSipSession::CallID() const
 int TSipSession::Connect(const std::string& Uri, bool BlockID, const std::string& Headers)
 {
     FUri = Uri;
+    FBlockID = BlockID;
     return StartSession(Uri, BlockID, Headers);
 }
 
@@ -266,7 +267,8 @@ void TSipSession::Redirect(TRequestID R, const std::string& Uri)
         Report([c, R] { c->Complete(R, LINEERR_INVALCALLSTATE); });
         return;
     }
-    sipsess_reject(FSess, 302, "Moved Temporarily", "Contact: <%s>\r\n", Uri.c_str());
+    // With headers of ours, libre leaves the end of the header block to us.
+    sipsess_reject(FSess, 302, "Moved Temporarily", "Contact: <%s>\r\nContent-Length: 0\r\n\r\n", Uri.c_str());
     FAnswered = true;   // answered with the redirection: no 603 after it
     End();
     Report([c, R] {
@@ -516,7 +518,7 @@ void TSipSession::Closed(int Err, const struct sip_msg* Msg)
                 auto Next = std::make_unique<TSipSession>(FUa, c, true);
                 Next->FRedirects = Redirects;
                 Next->FReferrer = FReferrer;
-                if (Next->Media.Open(FUa.LocalAddr) == 0 && Next->Connect(Target, false, {}) == 0) {
+                if (Next->Media.Open(FUa.LocalAddr) == 0 && Next->Connect(Target, FBlockID, {}) == 0) {
                     FUa.Adopt(std::move(Next));
                     return;
                 }

@@ -119,6 +119,7 @@ private:
     bool FRemoteHeld = false;
     bool FHasOffer = false;               // the INVITE carried an offer
     int FRedirects = 0;
+    bool FBlockID = false;   // the caller's identity withheld (kept when redirected)
     // The outstanding re-INVITE.
     bool FModifyPending = false;
     TRequestID FModifyRequest = 0;
