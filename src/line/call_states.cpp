@@ -1,5 +1,4 @@
-// TTapiLine: LINE_CALLSTATE and the call events it raises, and the timed
-// clean-up of disconnected and idle calls.
+// TTapiLine: LINE_CALLSTATE and the call events it raises.
 
 #include "kxtapi/line/line.h"
 
@@ -129,61 +128,6 @@ void TTapiLine::Trigger_CallBegin(TTapiCall* Call)
 void TTapiLine::Trigger_CallEnd(TTapiCall* Call)
 {
     FireEvent(OnCallEnd, this, Call);
-}
-
-// --- Clean-up -----------------------------------------------------------------------
-
-void TTapiLine::FreeBadCall(TTapiCall* Call)
-{
-    if (Call == nullptr || Call->FFreePending) return;
-    if (FUnboundCalls.IndexOf(Call) < 0 || Call->Valid() || Call->PendingRequest() != 0) return;
-    FreeCall(Call);
-}
-
-void TTapiLine::AddCleanupTerm(TTapiCall* Call, uint32_t Kind, int32_t DelayMs)
-{
-    TListLock Lock(Terms, INFINITE);
-    TTapiRequest* Term = Terms.AddRequest(Terms.GetUniqueID(), static_cast<uint32_t>(DelayMs));
-    Term->Kind = Kind;
-    Term->Objects[0] = Call;
-}
-
-void TTapiLine::DeallocateIdleCall(TTapiCall* Call)
-{
-    const int32_t Delay = FOptions->AutoFreeIdleCalls;
-    if (Delay == -1 || !HasCall(Call) || CallStateOf(Call) != LINECALLSTATE_IDLE || Call->PendingRequest() != 0)
-        return;
-    AddCleanupTerm(Call, lrkFreeIdleCall, Delay);
-}
-
-void TTapiLine::DropDiscCall(TTapiCall* Call)
-{
-    const int32_t Delay = FOptions->AutoDropDiscCalls;
-    if (Delay == -1 || !HasCall(Call) || CallStateOf(Call) != LINECALLSTATE_DISCONNECTED ||
-        Call->PendingRequest() != 0)
-        return;
-    AddCleanupTerm(Call, lrkDrop, Delay);
-}
-
-void TTapiLine::TermReached(uint32_t /*RequestID*/, TTapiRequest* Request)
-{
-    if (Request == nullptr) return;
-    TEventScope Scope(*this);
-    auto* Call = dynamic_cast<TTapiCall*>(Request->Objects[0]);
-    if (Call == nullptr || !HasCall(Call)) return;
-    if (Request->Kind == lrkDrop) {
-        if (CallStateOf(Call) != LINECALLSTATE_DISCONNECTED) return;
-        // A call released meanwhile refuses the drop; the scan goes on.
-        try {
-            Call->Drop("");
-        } catch (const Exception&) {
-        }
-    } else if (Request->Kind == lrkFreeIdleCall) {
-        if (CallStateOf(Call) != LINECALLSTATE_IDLE || Call->PendingRequest() != 0) return;
-        RemoveCall(Call);
-        Trigger_IdleCall(Call);
-        FreeCall(Call);
-    }
 }
 
 } // namespace kxtapi
