@@ -55,12 +55,12 @@ void TTapiDevice::TermReached(uint32_t, TTapiRequest*) {}
 
 void TTapiDevice::Trigger_TapiReply(uint32_t RequestID, uint32_t ReplyCode)
 {
-    FireEvent(OnTapiReply, this, RequestID, ReplyCode);
+    FireNamedEvent("OnTapiReply", OnTapiReply, this, RequestID, ReplyCode);
 }
 
 void TTapiDevice::Trigger_TapiTimeout(uint32_t RequestID, TTapiRequest* /*Request*/)
 {
-    FireEvent(OnTapiTimeout, this, RequestID);
+    FireNamedEvent("OnTapiTimeout", OnTapiTimeout, this, RequestID);
 }
 
 bool TTapiDevice::ExpireRequests(TTapiRequestList& List, uint32_t Tick, bool IsTerms)
