@@ -56,8 +56,9 @@
 // failed for want of a reply (OnTapiTimeout, or ETapiError
 // LINEERR_OPERATIONFAILED from a SyncMode wait), a reply that still comes
 // does not give it the calls: the line drops and deallocates every call the
-// late request created, without an event, and the call objects it had made
-// for the request are gone from both lists from then on. The line remembers
+// late request created, raising no call event (OnTapiReply reports the
+// replies as it reports every reply), and the call objects it had made for
+// the request are gone from both lists from then on. The line remembers
 // the last 64 such requests; a reply later than that is treated as before.
 //
 // The media operations (GenerateDigits, GenerateCallTone, MonitorTones,
