@@ -475,17 +475,6 @@ protected:
     void CheckLineActive() const;
     /// Exception Msg unless Call is in Calls.
     void CheckCallListed(const TTapiCall* Call, const std::string& Msg) const;
-    /// Files request Result of Kind with its objects and completes it as the
-    /// asynchronous pattern does (CheckAsyncTapiResult): in SyncMode waits,
-    /// raising on failure.
-    uint32_t FileRequest(uint32_t Result, uint32_t Kind, TObject* Object0, TObject* Object1 = nullptr,
-                         TObject* Object2 = nullptr);
-    /// CheckAsyncTapiResult for a request filed already; in SyncMode the
-    /// reply has been handled (Handle_Reply) when it returns or raises.
-    uint32_t AwaitRequest(uint32_t Result);
-    /// Dispatches queued messages, oldest first, while request RequestID is
-    /// pending and messages are queued.
-    void DispatchReply(uint32_t RequestID);
     /// What Close and LINE_CLOSE release: the wait ends, requests, terms and
     /// Calls go, the Active wish is cleared and the related devices are
     /// forgotten; lineClose only when CloseHandle (raising after the rest is
@@ -505,8 +494,9 @@ protected:
     void UpdateLocation();
 
     // Requests given up on (call_control_abandoned.cpp).
-    /// A SyncMode wait for RequestID gave up while the request is still filed.
-    void AbandonRequest(uint32_t RequestID);
+    /// A SyncMode wait for RequestID gave up while the request is still
+    /// filed: the calls its reply would create are to be ended.
+    void AbandonRequest(uint32_t RequestID) override;
     /// Takes the calls that Request creates out of the lists and its slots.
     std::vector<TTapiCall*> DetachCreatedCalls(TTapiRequest* Request);
     /// Notes Calls under RequestID, freeing what had to make room.
