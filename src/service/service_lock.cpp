@@ -8,7 +8,7 @@ namespace kxtapi::service {
 namespace {
 
 struct TLockState {
-    std::recursive_mutex Mutex;
+    std::recursive_timed_mutex Mutex;
     // Guarded by Mutex.
     int Depth = 0;
     std::thread::id Owner;
@@ -23,18 +23,13 @@ TLockState& State()
     return *s;
 }
 
-}  // namespace
-
-TServiceLock::TServiceLock()
+void Enter(TLockState& s)
 {
-    TLockState& s = State();
-    s.Mutex.lock();
     if (s.Depth++ == 0) s.Owner = std::this_thread::get_id();
 }
 
-TServiceLock::~TServiceLock()
+void Leave(TLockState& s)
 {
-    TLockState& s = State();
     if (s.Depth == 1) {
         // Deferred actions run while this is still the outermost guard, so
         // that what they defer runs here too.
@@ -52,6 +47,32 @@ TServiceLock::~TServiceLock()
     }
     --s.Depth;
     s.Mutex.unlock();
+}
+
+}  // namespace
+
+TServiceLock::TServiceLock()
+{
+    TLockState& s = State();
+    s.Mutex.lock();
+    Enter(s);
+}
+
+TServiceLock::~TServiceLock()
+{
+    Leave(State());
+}
+
+TServiceTryLock::TServiceTryLock(std::chrono::milliseconds Limit)
+{
+    TLockState& s = State();
+    FOwns = s.Mutex.try_lock_for(Limit);
+    if (FOwns) Enter(s);
+}
+
+TServiceTryLock::~TServiceTryLock()
+{
+    if (FOwns) Leave(State());
 }
 
 void DeferAction(std::function<void()> Action)

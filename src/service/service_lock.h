@@ -7,6 +7,7 @@
 // because providers and the switch's control API re-enter the service.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <mutex>
 
@@ -22,6 +23,23 @@ public:
     ~TServiceLock();
     TServiceLock(const TServiceLock&) = delete;
     TServiceLock& operator=(const TServiceLock&) = delete;
+};
+
+/// The service lock for a provider's own thread, taken only if it comes
+/// free within Limit. A provider thread that must be joined by code holding
+/// the lock (a provider's Close) takes it this way and checks its stop flag
+/// between attempts, so that joining it never deadlocks. Ends like
+/// TServiceLock, running deferred actions when it was the outermost guard.
+class TServiceTryLock {
+public:
+    explicit TServiceTryLock(std::chrono::milliseconds Limit);
+    ~TServiceTryLock();
+    TServiceTryLock(const TServiceTryLock&) = delete;
+    TServiceTryLock& operator=(const TServiceTryLock&) = delete;
+    bool Owns() const noexcept { return FOwns; }
+
+private:
+    bool FOwns;
 };
 
 /// Queues Action for the end of the outermost TServiceLock. Requires the lock.
