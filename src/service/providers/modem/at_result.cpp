@@ -28,7 +28,8 @@ uint32_t RateAfter(std::string_view Rest) noexcept
     Rest = TrimBlanks(Rest);
     uint64_t v = 0;
     size_t i = 0;
-    while (i < Rest.size() && std::isdigit(static_cast<unsigned char>(Rest[i])) && v < 100000000) {
+    while (i < Rest.size() && std::isdigit(static_cast<unsigned char>(Rest[i]))) {
+        if (i == 9) return 0;   // no line runs that fast: not a rate
         v = v * 10 + static_cast<uint64_t>(Rest[i] - '0');
         ++i;
     }
