@@ -236,11 +236,15 @@ void TScriptedModem::CommandLine(const std::string& Line)
             }
     }
     if (!Rule) {
-        Queue("\r\nERROR\r\n", 0);
+        FOutgoing.emplace(std::max(Clock::now(), FBusyUntil), TOutgoing{"\r\nERROR\r\n", false});
         return;
     }
+    // One command line at a time, as a modem works: a reply never overtakes
+    // the reply of an earlier command.
+    auto Due = std::max(Clock::now(), FBusyUntil) + std::chrono::milliseconds(Rule->Delay);
+    FBusyUntil = Due;
     for (const std::string& l : Rule->Lines)
-        Queue("\r\n" + l + "\r\n", Rule->Delay, l.compare(0, 7, "CONNECT") == 0);
+        FOutgoing.emplace(Due, TOutgoing{"\r\n" + l + "\r\n", l.compare(0, 7, "CONNECT") == 0});
 }
 
 void TScriptedModem::Received(const char* Data, size_t Size)

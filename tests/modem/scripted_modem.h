@@ -92,6 +92,7 @@ private:
     };
     std::multimap<Clock::time_point, TOutgoing> FOutgoing;
     std::vector<std::string> FCommands;
+    Clock::time_point FBusyUntil;   // when the last reply queued goes out
     std::string FLine;
     std::string FData;
     bool FEcho = true;
