@@ -355,12 +355,22 @@ void TModemLine::ChannelCarrierLost()
 
 // -------------------------------------------------------------- control
 
+void TModemLine::Later(std::function<void()> Action)
+{
+    if (!FHost) return;
+    // The line may be removed (and freed) before the action runs.
+    std::weak_ptr<TModemLine> Self = weak_from_this();
+    FHost->Defer([Self, Action = std::move(Action)] {
+        auto Line = Self.lock();
+        if (Line && Line->FHost) Action();
+    });
+}
+
 uint32_t TModemLine::AcceptCall(TModemCall& Call, TRequestID Request)
 {
     if (Call.State() != LINECALLSTATE_OFFERING) return LINEERR_INVALCALLSTATE;
     std::weak_ptr<TModemCall> w = Call.shared_from_this();
-    FHost->Defer([this, w, Request] {
-        if (!FHost) return;
+    Later([this, w, Request] {
         FHost->CompleteRequest(Request, 0);
         auto c = w.lock();
         if (c && c->State() == LINECALLSTATE_OFFERING) SetCallState(*c, LINECALLSTATE_ACCEPTED, 0);
@@ -436,8 +446,7 @@ uint32_t TModemLine::DropCall(TModemCall& Call, TRequestID Request)
         if (HoldsModem && (s & Offered)) FIgnoringRings = true;
         if (HoldsModem) FActive.reset();
         Call.Dropping = true;
-        FHost->Defer([this, w, Request] {
-            if (!FHost) return;
+        Later([this, w, Request] {
             if (Request) FHost->CompleteRequest(Request, 0);
             if (auto c = w.lock()) Idle(*c);
         });

@@ -37,6 +37,9 @@ constexpr uint32_t ReportedLineStates = LINEDEVSTATE_RINGING | LINEDEVSTATE_INSE
 TModemLine::TModemLine(kxtapi::modem::TModemConfig Config, uint32_t PermanentID)
     : FConfig(std::move(Config)), FPermanentID(PermanentID)
 {
+    // What the configuration promises until a probe shows otherwise, so
+    // that a program can open the line for voice before the modem is found.
+    FVoice = FConfig.Voice;
 }
 
 TModemLine::~TModemLine()

@@ -91,6 +91,8 @@ public:
     TModemState ModemState() const { return FModemState; }
     /// The modem's identity (ATI) once probed.
     const std::string& Identity() const { return FIdentity; }
+    /// True while rings of a dropped offer are let ring out.
+    bool IgnoringRings() const { return FIgnoringRings; }
     /// Why the line is out of service; empty while in service.
     const std::string& Problem() const { return FProblem; }
 
@@ -108,6 +110,9 @@ private:
     /// Queues a command whose callbacks run under the service lock, and only
     /// while the modem session (Session) they belong to lasts.
     void Command(TAtCommand c);
+    /// Runs Action before the current TAPI function returns, if the line is
+    /// still attached then.
+    void Later(std::function<void()> Action);
     TAtCommand Line(std::string Text, uint32_t TimeoutMs, std::function<void(const TAtReply&)> Done);
 
     // Probe and keep-alive.

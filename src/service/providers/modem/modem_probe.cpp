@@ -79,10 +79,10 @@ std::string Joined(const std::vector<std::string>& Info)
 void TModemLine::StartProbe()
 {
     FModemState = msProbing;
-    FVoice = false;
     FCallerIDOn = false;
     FIdentity.clear();
-    FProblem = "probing";
+    // The reason of a failed attempt stays readable while the next one runs.
+    if (FProblem.empty() || FProblem == "not started") FProblem = "probing";
     ProbeStep(0);
 }
 
