@@ -8,7 +8,7 @@ namespace kxtapi::service {
 namespace {
 
 struct TLockState {
-    std::recursive_timed_mutex Mutex;
+    std::recursive_mutex Mutex;
     // Guarded by Mutex.
     int Depth = 0;
     std::thread::id Owner;
@@ -65,8 +65,12 @@ TServiceLock::~TServiceLock()
 
 TServiceTryLock::TServiceTryLock(std::chrono::milliseconds Limit)
 {
+    // Attempts rather than a timed wait: sanitizers follow plain try_lock,
+    // and contention on this lock is short.
     TLockState& s = State();
-    FOwns = s.Mutex.try_lock_for(Limit);
+    const auto End = std::chrono::steady_clock::now() + Limit;
+    while (!(FOwns = s.Mutex.try_lock()) && std::chrono::steady_clock::now() < End)
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
     if (FOwns) Enter(s);
 }
 

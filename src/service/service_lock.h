@@ -26,7 +26,7 @@ public:
 };
 
 /// The service lock for a provider's own thread, taken only if it comes
-/// free within Limit. A provider thread that must be joined by code holding
+/// free within Limit (tried every half millisecond). A provider thread that must be joined by code holding
 /// the lock (a provider's Close) takes it this way and checks its stop flag
 /// between attempts, so that joining it never deadlocks. Ends like
 /// TServiceLock, running deferred actions when it was the outermost guard.
