@@ -111,6 +111,12 @@ TEST_F(ModemLine, IncomingVoiceCallWithCallerIDAnsweredAndDigitsBothWays)
         Heard.push_back(static_cast<char>(m.dwParam1));
     }
     EXPECT_EQ(Heard, "42#");
+    char Gathered[4] = {};
+    ASSERT_EQ(lineGatherDigitsA(Call, LINEDIGITMODE_DTMF, Gathered, 2, nullptr, 5000, 5000), 0u);
+    Modem.SendDle("77");
+    LINEMESSAGE gd = App.WaitFor(LINE_GATHERDIGITS);
+    EXPECT_EQ(gd.dwParam1, DWORD(LINEGATHERTERM_BUFFERFULL));
+    EXPECT_EQ(std::string(Gathered, 2), "77");
 
     ASSERT_EQ(lineGenerateDigitsA(Call, LINEDIGITMODE_DTMF, "19*", 0), 0u);
     LINEMESSAGE g = App.WaitFor(LINE_GENERATE);
@@ -118,11 +124,17 @@ TEST_F(ModemLine, IncomingVoiceCallWithCallerIDAnsweredAndDigitsBothWays)
     EXPECT_TRUE(Modem.WaitCommand("AT+VTS=1,9,*"));
     EXPECT_NE(lineGenerateDigitsA(Call, LINEDIGITMODE_DTMF, "1x", 0), 0u);
 
-    // Tones the modem hears: a data modem calling, dial tone, silence.
+    // What the modem hears: a data modem calling, busy tone, silence.
     ASSERT_EQ(lineMonitorMedia(Call, LINEMEDIAMODE_DATAMODEM), 0u);
     Modem.SendDle("e");
     LINEMESSAGE mm = App.WaitFor(LINE_MONITORMEDIA);
     EXPECT_EQ(mm.dwParam1, DWORD(LINEMEDIAMODE_DATAMODEM));
+    LINEMONITORTONE Tones[2] = {{1, 0, 480, 620, 0}, {2, 0, 0, 0, 0}};
+    ASSERT_EQ(lineMonitorTones(Call, Tones, 2), 0u);
+    Modem.SendDle("b");
+    EXPECT_EQ(App.WaitFor(LINE_MONITORTONE).dwParam1, 1u);
+    Modem.SendDle("s");
+    EXPECT_EQ(App.WaitFor(LINE_MONITORTONE).dwParam1, 2u);
 
     // The far end hangs up (loop current interrupted).
     Modem.SendDle("l");
@@ -343,6 +355,38 @@ TEST_F(ModemLine, ModemThatStopsAnsweringMidCall)
     lineDeallocateCall(Call);
     Modem.SetSilent(false);
     App.WaitDevState(LINEDEVSTATE_INSERVICE);
+}
+
+class IdleModem : public ModemTest {
+protected:
+    kxtapi::modem::TModemConfig Config() override
+    {
+        auto c = TestModemConfig(Modem.Port(), false);
+        c.KeepAlive = 100;
+        return c;
+    }
+};
+
+TEST_F(IdleModem, DataModemFoundSilentByItsKeepAliveAndBackAgain)
+{
+    OpenInService(LINEMEDIAMODE_DATAMODEM);
+    TDevCaps d = Caps(App.App, static_cast<DWORD>(Device));
+    EXPECT_EQ(d->dwMediaModes, DWORD(LINEMEDIAMODE_DATAMODEM));
+    EXPECT_EQ(d->dwGenerateDigitModes, 0u);
+    ASSERT_TRUE(Modem.WaitCommand("AT"));
+    Modem.SetSilent(true);
+    EXPECT_EQ(App.WaitDevState(LINEDEVSTATE_OUTOFSERVICE).dwMessageID, LINE_LINEDEVSTATE);
+    // Why, until it answers again ("... does not answer", or a probe's "no answer in time").
+    EXPECT_NE(Caps(App.App, static_cast<DWORD>(Device)).SwitchInfo().find("answer"), std::string::npos);
+    Modem.SetSilent(false);
+    EXPECT_EQ(App.WaitDevState(LINEDEVSTATE_INSERVICE).dwMessageID, LINE_LINEDEVSTATE);
+    // A voice call is refused by a modem without voice.
+    LINECALLPARAMS p{};
+    p.dwTotalSize = sizeof p;
+    p.dwBearerMode = LINEBEARERMODE_VOICE;
+    p.dwMediaMode = LINEMEDIAMODE_INTERACTIVEVOICE;
+    HCALL Call = 0;
+    EXPECT_EQ(lineMakeCallA(Line, &Call, "123", 0, &p), LINEERR_INVALMEDIAMODE);
 }
 
 class MissingModem : public ModemTest {
