@@ -324,7 +324,7 @@ TEST(ModemParsers, ConfigurationSection)
     ASSERT_TRUE(kxtapi::modem::ParseModemConfig(
         R"({"devices": [{"line_name": "Fax line", "port": "/dev/ttyACM0", "speed": 57600,
             "init": ["AT&F1", "ATS0=0"], "voice": true, "country": "de", "ring_timeout": 7000},
-           {"line_name": "Alarm", "port": "COM3"}]})", d, &e)) << e;
+           {"line_name": "Alarm", "port": "COM3", "a_later_key": 1}]})", d, &e)) << e;
     ASSERT_EQ(d.size(), 2u);
     EXPECT_EQ(d[0].LineName, "Fax line");
     EXPECT_EQ(d[0].Speed, 57600u);
@@ -339,24 +339,29 @@ TEST(ModemParsers, ConfigurationSection)
         const char* Error;
     };
     const TBad Bad[] = {
-        {"[]", "modem: expected an object"},
-        {"{}", "modem.devices: missing"},
-        {R"({"devices": [{"port": "/dev/x"}]})", "modem.devices[0].line_name: missing"},
-        {R"({"devices": [{"line_name": "A", "port": 3}]})", "modem.devices[0].port: expected a non-empty string"},
+        {"[]", "modem: must be an object"},
+        {R"({"devices": [{"port": "/dev/x"}]})", "modem.devices[0].line_name: is missing"},
+        {R"({"devices": [{"line_name": "A", "port": 3}]})", "modem.devices[0].port: must be a text"},
+        {R"({"devices": [{"line_name": "A", "port": ""}]})", "modem.devices[0].port: must not be empty"},
         {R"({"devices": [{"line_name": "A", "port": "/x", "speed": "fast"}]})",
-         "modem.devices[0].speed: expected a whole number"},
+         "modem.devices[0].speed: must be a whole number"},
         {R"({"devices": [{"line_name": "A", "port": "/x", "speed": 0}]})",
-         "modem.devices[0].speed: expected a number from 300 to 4000000"},
+         "modem.devices[0].speed: must be between 300 and 4000000"},
         {R"({"devices": [{"line_name": "A", "port": "/x", "init": ["ATZ\rATD1"]}]})",
-         "modem.devices[0].init[0]: expected a command starting with AT, printable, at most 60 characters"},
+         "modem.devices[0].init[0]: must be a command starting with AT, printable, at most 60 characters"},
+        {R"({"devices": [{"line_name": "A", "port": "/x", "init": "ATZ"}]})",
+         "modem.devices[0].init: must be a list of texts"},
         {R"({"devices": [{"line_name": "A", "port": "/x", "country": "XX"}]})",
-         "modem.devices[0].country: expected a two-letter country code this library knows (\"US\", \"DE\" ...)"},
-        {R"({"devices": [{"line_name": "A", "port": "/x", "sped": 1}]})", "modem.devices[0].sped: unknown key"},
+         "modem.devices[0].country: must be a two-letter country code known here (US, GB, DE ...)"},
         {R"({"devices": [{"line_name": "A", "port": "/x"}, {"line_name": "A", "port": "/y"}]})",
-         "modem.devices[1].line_name: \"A\" names another modem too"},
+         "modem.devices[1].line_name: names another modem too"},
+        {R"({"devices": [{"line_name": "A", "port": "/x"}, {"line_name": "B", "port": "/x"}]})",
+         "modem.devices[1].port: is another modem's port"},
         {R"({"devices": [{"line_name": "A", "port": "/x", "voice": 1}]})",
-         "modem.devices[0].voice: expected true or false"},
-        {"{", "modem: not valid JSON"},
+         "modem.devices[0].voice: must be true or false"},
+        {R"({"devices": [5]})", "modem.devices[0]: must be an object"},
+        {R"({"devices": {}})", "modem.devices: must be a list"},
+        {"{", "modem: malformed JSON"},
     };
     for (const auto& b : Bad) {
         std::vector<kxtapi::modem::TModemConfig> Keep(1);
@@ -365,6 +370,9 @@ TEST(ModemParsers, ConfigurationSection)
         EXPECT_EQ(Error, b.Error) << b.Json;
         EXPECT_EQ(Keep.size(), 1u) << "left unchanged: " << b.Json;
     }
+    // No devices is no modem.
+    ASSERT_TRUE(kxtapi::modem::ParseModemConfig("{}", d, &e));
+    EXPECT_TRUE(d.empty());
     uint8_t Code = 0;
     EXPECT_TRUE(kxtapi::modem::CountryToT35("us", Code));
     EXPECT_EQ(Code, 0xB5);

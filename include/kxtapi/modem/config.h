@@ -52,12 +52,15 @@ void SetModemDevices(const std::vector<TModemConfig>& Devices);
 /// The modems set last.
 std::vector<TModemConfig> ModemDevices();
 
-/// Reads the "modem" object of the telephony configuration file,
-/// {"devices": [{"line_name": ..., "port": ..., "speed": ..., "init": [...],
-/// "voice": ..., "country": ...}, ...]}, with the optional times
-/// "command_timeout", "connect_timeout", "retry_interval", "ring_timeout",
-/// "keepalive", "escape_guard" and "dtr_drop" (ms). On failure returns false
-/// with Error naming the key ("modem.devices[1].speed: ...").
+/// Reads a "modem" object as the telephony configuration file holds it
+/// (<kxtapi/tapi/config.h>), {"devices": [{"line_name": ..., "port": ...,
+/// "speed": ..., "init": [...], "voice": ..., "country": ...}, ...]}, with
+/// the optional times "command_timeout", "connect_timeout",
+/// "retry_interval", "ring_timeout", "keepalive", "escape_guard" and
+/// "dtr_drop" (ms). Keys it does not know are ignored, so that a file
+/// written for a newer version still loads. On failure returns false with
+/// Error naming the key ("modem.devices[1].speed: must be between 300 and
+/// 4000000") and Devices unchanged.
 bool ParseModemConfig(std::string_view Json, std::vector<TModemConfig>& Devices, std::string* Error);
 
 /// The T.35 country code AT+GCI takes for an ISO 3166 code (any case);

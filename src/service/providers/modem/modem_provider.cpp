@@ -4,6 +4,7 @@
 #include "service/providers/modem/modem_config.h"
 #include "service/service_lock.h"
 
+#include <algorithm>
 #include <cctype>
 #include <mutex>
 
@@ -22,6 +23,7 @@ public:
     void Init(TProviderHost& Host) override
     {
         FHost = &Host;
+        Running().push_back(this);
         for (size_t i = 0; i < FDevices.size(); ++i) {
             // Stable across runs for the same list: the position in it.
             auto l = std::make_shared<TModemLine>(FDevices[i], 0x4D440000u + static_cast<uint32_t>(i));
@@ -40,11 +42,17 @@ public:
         }
         FLines.clear();
         FHost = nullptr;
+        auto& r = Running();
+        r.erase(std::remove(r.begin(), r.end(), this), r.end());
     }
 
-    std::shared_ptr<TModemLine> LineAt(size_t Index) const
+    const std::vector<std::shared_ptr<TModemLine>>& Lines() const { return FLines; }
+
+    /// The providers started and not closed; guarded by the service lock.
+    static std::vector<TModemProvider*>& Running()
     {
-        return Index < FLines.size() ? FLines[Index] : nullptr;
+        static auto* v = new std::vector<TModemProvider*>;
+        return *v;
     }
 
 private:
@@ -67,10 +75,18 @@ std::vector<TModemConfig>& Configured()
 
 }  // namespace
 
+std::shared_ptr<TProvider> MakeModemProvider(std::vector<TModemConfig> Devices)
+{
+    return std::make_shared<TModemProvider>(std::move(Devices));
+}
+
 std::shared_ptr<TModemLine> RunningModemLine(size_t Index)
 {
-    auto p = std::dynamic_pointer_cast<TModemProvider>(FindProvider("modem"));
-    return p ? p->LineAt(Index) : nullptr;
+    for (TModemProvider* p : TModemProvider::Running()) {
+        if (Index < p->Lines().size()) return p->Lines()[Index];
+        Index -= p->Lines().size();
+    }
+    return nullptr;
 }
 
 }  // namespace kxtapi::service::modem
@@ -98,9 +114,14 @@ bool ParseModemConfig(std::string_view Json, std::vector<TModemConfig>& Devices,
     std::string e;
     nlohmann::json j = nlohmann::json::parse(Json.begin(), Json.end(), nullptr, false);
     if (j.is_discarded()) {
-        e = "modem: not valid JSON";
-    } else if (service::modem::ReadModemSection(j, "modem", Devices, e)) {
-        return true;
+        e = "modem: malformed JSON";
+    } else {
+        try {
+            Devices = service::modem::ReadModemDevices(service::TConfigNode(j, "modem"));
+            return true;
+        } catch (const service::TConfigError& x) {
+            e = x.what();
+        }
     }
     if (Error) *Error = e;
     return false;
