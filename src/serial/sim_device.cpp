@@ -379,6 +379,12 @@ void TSimulatedPair::HangUp()
     if (auto near = FState->CurrentNear()) near->FarHangUp();
 }
 
+bool TSimulatedPair::HungUp() const
+{
+    std::lock_guard<std::mutex> P(FState->Mutex);
+    return FState->HungUp;
+}
+
 bool TSimulatedPair::DTR() const
 {
     std::lock_guard<std::mutex> P(FState->Mutex);

@@ -2,11 +2,13 @@
 // time-out with its late reply resynchronised away, a silent modem and a
 // vanished one given up and found again, unsolicited lines during a
 // command, and a data connection relayed both ways.
+#include "modem_fixture.h"
 #include "scripted_modem.h"
 
 #include "service/providers/modem/at_channel.h"
 
 #include "kxtapi/serial/commapi.h"
+#include "kxtapi/serial/ports.h"
 #include "kxtapi/serial/simulated.h"
 
 #include <gtest/gtest.h>
@@ -261,6 +263,40 @@ TEST_F(ModemChannel, DataConnectionRelayedBothWays)
     Channel->Submit(a.Make("ATI"));
     ASSERT_TRUE(a.Wait());
     EXPECT_TRUE(a.Reply.OK());
+}
+
+// DTR is a line a pseudo-terminal has not: this one runs on a simulated
+// cable whose far end watches it, as a modem set to hang up on DTR (&D2).
+TEST(ModemChannelDtr, DroppedDtrHangsUpAndIsRaisedAgain)
+{
+    auto Cable = TSimulatedPair::Create();
+    Cable->SetCTS(true);
+    Cable->SetDSR(true);
+    MapSimulatedPort("COM250", Cable);
+    TRecorder Rec;
+    TAtChannelSettings s;
+    s.Port = "COM250";
+    TAtChannel Channel(s, Rec);
+    Channel.Start();
+    ASSERT_TRUE(Rec.Wait("opened"));
+    EXPECT_TRUE(Cable->DTR());
+    TPending d;
+    TAtCommand c = d.Make("");
+    c.Action = TAtCommand::caDtrPulse;
+    c.PulseMs = 100;
+    c.TimeoutMs = 3000;
+    c.NoResync = true;
+    Channel.Submit(std::move(c));
+    ASSERT_TRUE(kxtapi::testing::Eventually([&] { return !Cable->DTR(); }));
+    Cable->Send("\r\nNO CARRIER\r\n");
+    ASSERT_TRUE(d.Wait());
+    EXPECT_EQ(d.Reply.Status, TAtReply::rsFinal);
+    EXPECT_EQ(d.Reply.Result.Kind, arNoCarrier);
+    EXPECT_TRUE(kxtapi::testing::Eventually([&] { return Cable->DTR(); }));
+    // Nothing was written to the modem meanwhile: no resynchronisation probes.
+    EXPECT_EQ(Cable->TakeReceived(), "");
+    Channel.Stop();
+    MapSimulatedPort("COM250", nullptr);
 }
 
 }  // namespace

@@ -64,6 +64,8 @@ public:
     /// The device vanishes: the open near end reports EV_ERR with CE_IOE and
     /// fails its I/O; later opens fail with ERROR_FILE_NOT_FOUND.
     void HangUp();
+    /// True once `HangUp` has been called.
+    bool HungUp() const;
 
     // ---- what the far end sees
     bool DTR() const;

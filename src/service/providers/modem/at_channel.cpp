@@ -256,17 +256,22 @@ void TAtChannel::ReaderBytes(const char* p, size_t n, uint64_t Generation)
             if (T[i].Kind != TAtToken::tkLine || ParseResultLine(T[i].Text).Kind != arConnect) continue;
             std::shared_ptr<TSimulatedPair> Pair;
             {
+                // Under the lock with EndData, which forgets an armed pair
+                // and ends data mode: either it sees the connection or the
+                // connection never starts.
                 std::lock_guard<std::mutex> L(FMutex);
                 Pair = std::move(FArmed);
                 FArmed.reset();
-                FRelayed = Pair;
+                if (Pair) {
+                    FRelayed = Pair;
+                    FDataMode.store(true, std::memory_order_release);
+                }
+                FDataArmed.store(false, std::memory_order_release);
             }
-            FDataArmed.store(false, std::memory_order_release);
             if (Pair) {
                 FReaderPair = Pair;
                 FCarrier.Reset();
                 FSkipLf = true;
-                FDataMode.store(true, std::memory_order_release);
                 Out.push_back({TInbound::ikDataStarted, {}, {}, Generation});
             }
             break;
@@ -286,7 +291,7 @@ void TAtChannel::ReaderBytes(const char* p, size_t n, uint64_t Generation)
 void TAtChannel::RelayLoop(THandle Port, std::shared_ptr<TSimulatedPair> Pair, std::shared_ptr<std::atomic<bool>> Stop)
 {
     for (;;) {
-        if (Stop->load(std::memory_order_acquire)) return;
+        if (Stop->load(std::memory_order_acquire) || Pair->HungUp()) return;
         if (!Pair->WaitReceived(1, 1000)) continue;
         std::string Bytes = Pair->TakeReceived();
         size_t Done = 0;
@@ -486,7 +491,8 @@ void TAtChannel::Process(TInbound& Item, TActions& Actions, std::unique_lock<std
         break;
     }
     case TInbound::ikDataStarted:
-        if (FRelayed && FPort && !FRelay.joinable()) {
+        // Not when the connection was ended (EndData) since the reader saw it start.
+        if (FRelayed && FPort && !FRelay.joinable() && FDataMode.load(std::memory_order_acquire)) {
             FRelayStop = std::make_shared<std::atomic<bool>>(false);
             FRelay = std::thread([this, h = FPort, p = FRelayed, s = FRelayStop] { RelayLoop(h, p, s); });
         }
@@ -521,6 +527,14 @@ void TAtChannel::Token(TAtToken& T, std::vector<TAtToken>& Batch, TActions& Acti
         // dropped: it may be the late reply of the command that timed out.
         if (IsFinal(r.Kind)) FProbeAnswered = true;
         if (FProbeAnswered) FQuietUntil = Clock::now() + std::chrono::milliseconds(FSettings.QuietTime);
+        return;
+    }
+    if (FRunning && !FRunning->Written && FRunning->Command.Action == TAtCommand::caDtrPulse && IsFinal(r.Kind) &&
+        !FRunning->Early) {
+        Flush(Batch, Actions);
+        FRunning->Early = true;
+        FRunning->Reply.Result = r;
+        FRunning->Reply.Line = T.Text;
         return;
     }
     if (FRunning && FRunning->Written) {
@@ -567,6 +581,12 @@ void TAtChannel::CheckTime(Clock::time_point Now, TActions& Actions, std::unique
                 FRunning->Written = true;
                 FRunning->Deadline = Clock::now() + std::chrono::milliseconds(FRunning->Command.TimeoutMs);
                 if (auto w = FRunning->Command.Written) Actions.push_back(w);
+                if (FRunning->Early) {
+                    TAtReply e;
+                    e.Result = FRunning->Reply.Result;
+                    e.Line = FRunning->Reply.Line;
+                    Finish(std::move(e), Actions);
+                }
             }
         } else if (r.Written && Now >= r.Deadline) {
             TAtReply t;

@@ -173,6 +173,9 @@ private:
         Clock::time_point WriteAt;   // caEscape, caDtrPulse: when the second half is due
         TAtReply Reply;
         bool Written = false;
+        // A modem that hangs up at once answers while DTR is still down:
+        // the answer waits until DTR is raised again.
+        bool Early = false;
     };
     struct TTimer {
         Clock::time_point Due;
