@@ -25,21 +25,20 @@ public:
     TServiceLock& operator=(const TServiceLock&) = delete;
 };
 
-/// The service lock for a provider's own thread, taken only if it comes
-/// free within Limit (tried every half millisecond). A provider thread that must be joined by code holding
-/// the lock (a provider's Close) takes it this way and checks its stop flag
-/// between attempts, so that joining it never deadlocks. Ends like
-/// TServiceLock, running deferred actions when it was the outermost guard.
-class TServiceTryLock {
+/// Takes the service lock if it can within Timeout, releasing it (with the
+/// deferred actions, as TServiceLock does) with the object. For provider
+/// threads that must give up waiting when their provider is closing: the
+/// closing thread holds the lock while it waits for them.
+class TServiceLockAttempt {
 public:
-    explicit TServiceTryLock(std::chrono::milliseconds Limit);
-    ~TServiceTryLock();
-    TServiceTryLock(const TServiceTryLock&) = delete;
-    TServiceTryLock& operator=(const TServiceTryLock&) = delete;
+    explicit TServiceLockAttempt(std::chrono::milliseconds Timeout);
+    ~TServiceLockAttempt();
+    TServiceLockAttempt(const TServiceLockAttempt&) = delete;
+    TServiceLockAttempt& operator=(const TServiceLockAttempt&) = delete;
     bool Owns() const noexcept { return FOwns; }
 
 private:
-    bool FOwns;
+    bool FOwns = false;
 };
 
 /// Queues Action for the end of the outermost TServiceLock. Requires the lock.

@@ -247,7 +247,7 @@ void TModemLine::Serve(const std::function<void()>& Action)
 {
     TAtChannel* Channel = FChannel.get();
     while (Channel && !Channel->Stopping()) {
-        TServiceTryLock Lock(std::chrono::milliseconds(20));
+        TServiceLockAttempt Lock(std::chrono::milliseconds(20));
         if (!Lock.Owns()) continue;
         if (FHost) Action();
         return;

@@ -4,7 +4,7 @@
 //
 // Locking. Everything here is guarded by the service lock: the provider
 // interface is called with it held, and the channel's callbacks (on its
-// worker thread) take it with TServiceTryLock, giving up once the channel
+// worker thread) take it with TServiceLockAttempt, giving up once the channel
 // is stopping, so that Detach, which holds the lock, can join the worker.
 //
 // Life. Attach starts the channel: the port is opened and the modem probed
