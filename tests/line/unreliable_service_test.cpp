@@ -37,7 +37,9 @@ TEST_P(UnreliableServiceTest, AFailedAutomaticDropIsTriedAgainUntilItWorks)
             Tick(500);
             for (int i = 0; i < 3; ++i) Tick(100);   // the time-out of an unanswered drop
             // (The switch logs only the functions it carried out.)
-            if (Kind != sim::sfFailCall) EXPECT_EQ(Called("lineDrop"), DropsBefore + Attempt);
+            if (Kind != sim::sfFailCall) {
+                EXPECT_EQ(Called("lineDrop"), DropsBefore + Attempt);
+            }
             EXPECT_EQ(A.Get_Terms()->Count(), 1);   // the next try
             EXPECT_TRUE(A.HasCall(Call));
             EXPECT_EQ(Call->GetCallStatusDW(0), static_cast<uint32_t>(LINECALLSTATE_DISCONNECTED));
