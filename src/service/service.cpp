@@ -4,6 +4,7 @@
 #include "kxtapi/rtl/tick.h"
 #include "service/blocks.h"
 #include "service/provider_registry.h"
+#include "service/requests/recipients.h"
 #include "service/service_lock.h"
 
 #include <algorithm>
@@ -596,7 +597,9 @@ void TService::ShutdownUsage(uint32_t hApp)
         if (r.Usage == hApp) Dead.push_back(id);
     for (uint32_t id : Dead) DropRequest(id);
     THandle Event = u.Event;
+    const bool Recipient = IsMakeCallRecipient(u);
     Usages.erase(it);
+    if (Recipient) SyncRequestSocket(*this);
     // Closing the event ends a lineGetMessage that waits on it in another
     // thread: its wait fails and it reports the usage gone.
     if (Event) CloseHandle(Event);

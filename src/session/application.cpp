@@ -3,6 +3,8 @@
 
 #include "kxtapi/session/application.h"
 
+#include "assisted/make_call_request.h"
+
 #include "kxtapi/rtl/sync.h"
 #include "kxtapi/rtl/system.h"
 #include "kxtapi/session/appl.h"
@@ -89,6 +91,11 @@ void TTapiApplication::Initialize()
         if (r == 0) break;
     }
     CheckTapiResult(r);
+    // Stopping the session ended the registration with its line usage; the
+    // flag still asks for it. When it cannot be had, the flag says so.
+    if (FAssistMakeCall &&
+        lineRegisterRequestRecipient(LineAppHandle, FCallbackInstance, LINEREQUESTMODE_MAKECALL, 1) != 0)
+        FAssistMakeCall = false;
     if (SoundFeedback) {
         Beep(500, 80);
         Beep(1000, 80);
@@ -367,9 +374,13 @@ void TTapiApplication::ForwardDeviceEvent(bool Line, bool Created, uint32_t Devi
 
 void TTapiApplication::Handle_LineRequest(uint32_t Param1, uint32_t Param2, uint32_t Param3)
 {
-    if (!FLineRequestHandler) return;
-    TLineRequestHandler Handler = FLineRequestHandler;
-    Handler(*this, Param1, Param2, Param3);
+    if (FLineRequestHandler) {
+        TLineRequestHandler Handler = FLineRequestHandler;
+        Handler(*this, Param1, Param2, Param3);
+        return;
+    }
+    TMakeCallRequest Request;
+    if (FetchMakeCallRequest(LineAppHandle, Param1, Request)) RaiseMakeCallRequest(OnRequestMakeCall, this, Request);
 }
 
 void TTapiApplication::SetLineRequestHandler(TLineRequestHandler Handler)

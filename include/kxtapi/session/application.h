@@ -66,7 +66,8 @@ public:
     /// Registers (true: starting the session first) or unregisters the
     /// session as recipient of make-call requests; a refusal raises
     /// ETapiError and leaves the flag as it was. True keeps the session from
-    /// stopping by itself.
+    /// stopping by itself; a session stopped and started again registers
+    /// again (and clears the flag when that is refused).
     void Set_AssistMakeCall(bool Value);
 
     // --- Starting and stopping ---------------------------------------------
@@ -117,8 +118,12 @@ public:
     bool ProcessTapiMessage();
     /// The tick: Handle_InternalTimer of every active line and phone.
     void TimerEventProc();
-    /// A LINE_REQUEST addressed to the session. The base passes it to the
-    /// handler set with SetLineRequestHandler (assisted telephony).
+    /// A LINE_REQUEST addressed to the session: for request mode
+    /// LINEREQUESTMODE_MAKECALL (Param1) fetches one request with
+    /// lineGetRequestA and raises OnRequestMakeCall with its four fields
+    /// (whatever the handler throws is discarded); other modes fetch
+    /// nothing. A handler set with SetLineRequestHandler takes the message
+    /// instead.
     virtual void Handle_LineRequest(uint32_t Param1, uint32_t Param2, uint32_t Param3);
     using TLineRequestHandler = std::function<void(TTapiApplication& Session, uint32_t Param1,
                                                    uint32_t Param2, uint32_t Param3)>;
