@@ -137,6 +137,10 @@ void TTapiApplication::Shutdown()
 bool TTapiApplication::CouldShutdown() const
 {
     if (FAssistMakeCall) return false;
+    // A registered request recipient would otherwise lose its registration
+    // with the line usage, silently.
+    for (const TTapiComponent* Other : FOthers)
+        if (Other->KeepsSession()) return false;
     for (const TTapiDeviceList* List : {static_cast<const TTapiDeviceList*>(&Lines),
                                         static_cast<const TTapiDeviceList*>(&Phones)})
         for (int i = 0; i < List->Count(); ++i)

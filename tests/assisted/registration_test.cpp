@@ -198,6 +198,25 @@ TEST_F(Registration, RecipientEnabledWhileLoadingRegistersAtLoaded)
     EXPECT_EQ(Recipient.Done(), static_cast<int32_t>(LINEERR_NOTREGISTERED));
 }
 
+TEST_F(Registration, RegisteredComponentsKeepTheSessionFromStoppingByItself)
+{
+    TTapiApplication& App = *TapiApplication;
+    App.Set_AutoShutdown(0);
+    TTapiRequestRecipient Recipient(nullptr);
+    Recipient.Set_Enabled(true);
+    TTapiAppl Appl(nullptr);
+    Appl.Set_Enabled(true);
+    Appl.Set_RequestMakeCall(true);
+    EXPECT_FALSE(App.CouldShutdown());
+    Recipient.Set_Enabled(false);
+    EXPECT_FALSE(App.CouldShutdown()) << "the TTapiAppl's registration still holds it";
+    Appl.Set_RequestMakeCall(false);
+    EXPECT_TRUE(App.CouldShutdown());
+    Recipient.Set_Enabled(true);
+    Recipient.Set_Enabled(false);
+    EXPECT_FALSE(App.IsActive()) << "the last registration let go under AutoShutdown 0";
+}
+
 TEST_F(Registration, ARestartedSessionRegistersAgain)
 {
     TTapiApplication& App = *TapiApplication;

@@ -17,9 +17,8 @@ namespace kxtapi {
 ///
 /// When several programs of the user are registered, a request goes to the
 /// one RegisterAppl made preferred most recently, else to the one that
-/// registered last. Enabling the recipient starts the session; the session
-/// does not stop by itself because of it, but it stops for it only when
-/// the recipient is disabled or destroyed.
+/// registered last. Enabling the recipient starts the session, which then
+/// does not stop by itself (AutoShutdown) while the recipient is enabled.
 ///
 /// @code
 ///   TTapiRequestRecipient Recipient(nullptr);
@@ -68,6 +67,8 @@ public:
     /// A request for this registration: fetched and raised with all four
     /// fields; whatever the handler throws is discarded.
     void Handle_LineRequest(uint32_t Param1, uint32_t Param2, uint32_t Param3) override;
+    /// While enabled, the session does not stop by itself.
+    bool KeepsSession() const override { return IsEnabled(); }
 
     TTapiRequestMakeCallEvent OnRequestMakeCall;
 

@@ -60,6 +60,9 @@ public:
     /// raised as OnRequestMakeCall with all four fields (whatever the
     /// handler throws is discarded).
     void Handle_LineRequest(uint32_t Param1, uint32_t Param2, uint32_t Param3) override;
+    /// While enabled with RequestMakeCall, the session does not stop by
+    /// itself.
+    bool KeepsSession() const override { return FRequestMakeCall && IsEnabled(); }
 
     TNotifyEvent OnShutdown;
     TNotifyEvent OnInitialize;

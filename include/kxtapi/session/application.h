@@ -77,7 +77,8 @@ public:
     /// Closes and disables every line and phone (DeviceID -1), then Done;
     /// raises ETapiError for a negative Done result. Nothing while inactive.
     void Shutdown();
-    /// No make-call registration and no listed line or phone enabled.
+    /// No make-call registration (AssistMakeCall, or a component's
+    /// KeepsSession) and no listed line or phone enabled.
     bool CouldShutdown() const;
     /// Initialises the line then the phone interface, makes the hidden
     /// window, then starts the event thread. LINEERR_NOMULTIPLEINSTANCE while
