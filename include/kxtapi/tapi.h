@@ -16,3 +16,4 @@
 #include "kxtapi/tapi/phone_functions.h"
 #include "kxtapi/tapi/message_table.h"
 #include "kxtapi/tapi/extensions.h"
+#include "kxtapi/tapi/config.h"

@@ -106,9 +106,16 @@ uint32_t Initialize(const TSide& Side, uint32_t* App, const char* FriendlyName, 
     std::string Program = ProgramBaseName();
     TServiceLock Lock;
     TService& s = Service();
+    if (uint32_t e = s.StartIfNeeded()) {
+        // The codes of a failed start have phone counterparts.
+        if (!Side.Phone) return e;
+        return e == LINEERR_INIFILECORRUPT ? PHONEERR_INIFILECORRUPT : PHONEERR_NODRIVER;
+    }
     THandle Event = CreateEvent(true, false);
-    if (!Event) return Side.NoMem;
-    s.StartIfNeeded();
+    if (!Event) {
+        s.StopIfIdle();
+        return Side.NoMem;
+    }
     auto u = std::make_unique<TUsage>();
     u->Handle = s.NewHandle();
     u->Phone = Side.Phone;

@@ -3,6 +3,9 @@
 #include "kxtapi/rtl/sync.h"
 #include "kxtapi/rtl/tick.h"
 #include "service/blocks.h"
+#include "service/config/config_error.h"
+#include "service/config/telephony_config.h"
+#include "service/providers/sim/sim_provider.h"
 #include "service/provider_registry.h"
 #include "service/requests/recipients.h"
 #include "service/service_lock.h"
@@ -156,26 +159,65 @@ uint32_t TService::HandleOf(TProviderCall* Call, uint32_t hLine) const
 
 // --- Starting and stopping ------------------------------------------------------
 
-void TService::StartIfNeeded()
+uint32_t TService::StartIfNeeded()
 {
-    if (Running) return;
+    if (Running) return 0;
+    TTelephonyConfig Config;
+    if (!LoadTelephonyConfig(Config, StartError)) return LINEERR_INIFILECORRUPT;
+    StartError.clear();
     Running = true;
     FStarting = true;
+    SimLeftOut = !Config.SimulatedSwitch;
     for (const auto& p : RegisteredProviders()) {
+        if (SimLeftOut && p == EmbeddedSimProvider()) continue;
         try {
             p->Init(*this);
         } catch (...) {
             // A provider that fails to start contributes no devices.
         }
     }
+    // A provider the configuration asks for is wanted: if it cannot start,
+    // the service does not start half-configured.
+    for (const auto& p : Config.Providers) {
+        try {
+            p->Init(*this);
+            ConfiguredProviders.push_back(p);
+            continue;
+        } catch (const TConfigError& e) {
+            StartError = e.Text(Config.Source);
+        } catch (const std::exception& e) {
+            StartError = Config.Source + ": " + p->Name() + ": " + e.what();
+        } catch (...) {
+            StartError = Config.Source + ": " + p->Name() + ": cannot start";
+        }
+        // Close what the failed provider may have reported, then the rest.
+        p->Close();
+        break;
+    }
     FStarting = false;
+    if (!StartError.empty()) {
+        StopProviders();
+        return LINEERR_NODRIVER;
+    }
+    return 0;
 }
 
 void TService::StopIfIdle()
 {
     if (!Running || !Usages.empty()) return;
+    StopProviders();
+}
+
+void TService::StopProviders()
+{
+    for (auto it = ConfiguredProviders.rbegin(); it != ConfiguredProviders.rend(); ++it) (*it)->Close();
+    ConfiguredProviders.clear();
     auto Providers = RegisteredProviders();
-    for (auto it = Providers.rbegin(); it != Providers.rend(); ++it) (*it)->Close();
+    for (auto it = Providers.rbegin(); it != Providers.rend(); ++it) {
+        if (SimLeftOut && *it == EmbeddedSimProvider()) continue;
+        (*it)->Close();
+    }
+    SimLeftOut = false;
     LineSlots.clear();
     PhoneSlots.clear();
     LineOpens.clear();

@@ -182,6 +182,12 @@ public:
     std::vector<TAppPriority> Priorities;
     TScheduler Scheduler;
     bool Running = false;   // providers started
+    /// Why the last start failed ("SOURCE: KEY: PROBLEM"), empty when it did not.
+    std::string StartError;
+    /// The providers the configuration file added, started with the others.
+    std::vector<std::shared_ptr<TProvider>> ConfiguredProviders;
+    /// The configuration left the simulated switch out.
+    bool SimLeftOut = false;
 
     // Fault injection into the functions the service answers itself
     // (locations, countries, call lists): the simulated switch installs
@@ -216,10 +222,15 @@ public:
     uint32_t HandleOf(TProviderCall* Call, uint32_t hLine) const;
 
     // --- Starting and stopping ----------------------------------------------
-    /// Starts the providers when the first usage is created.
-    void StartIfNeeded();
+    /// Starts the providers when the first usage is created, as the
+    /// telephony configuration says (kxtapi/tapi/config.h). Returns 0, or
+    /// LINEERR_INIFILECORRUPT / LINEERR_NODRIVER with StartError set; then
+    /// nothing is left started.
+    uint32_t StartIfNeeded();
     /// Closes them when no usage is left.
     void StopIfIdle();
+    /// Closes every started provider and forgets their devices.
+    void StopProviders();
 
     // --- Messages -------------------------------------------------------------
     void Post(TUsage& Usage, const LINEMESSAGE& Msg, std::vector<TWriteBackPtr> WriteBacks = {});

@@ -12,6 +12,8 @@
 #include "kxtapi/session/device.h"
 #include "kxtapi/session/errors.h"
 #include "kxtapi/session/event_thread.h"
+#include "kxtapi/tapi/config.h"
+#include "kxtapi/tapi/errors.h"
 #include "kxtapi/tapi/line_constants.h"
 #include "kxtapi/tapi/line_functions.h"
 #include "kxtapi/tapi/phone_constants.h"
@@ -89,6 +91,13 @@ void TTapiApplication::Initialize()
     for (int Try = 0; Try < 5; ++Try) {
         r = Init(FAppName);
         if (r == 0) break;
+        // A configuration that cannot be used stays so: trying again would
+        // only start its providers again.
+        if (r == LINEERR_INIFILECORRUPT || r == LINEERR_NODRIVER) {
+            const std::string Why = TelephonyStartError();
+            if (!Why.empty()) throw ETapiError(r, Why);
+            break;
+        }
     }
     CheckTapiResult(r);
     // Stopping the session ended the registration with its line usage; the
