@@ -1,5 +1,6 @@
-// TTapiLine: what every call-control operation shares: the checks, filing a
-// request and waiting for it, and acting on its reply or its time-out.
+// TTapiLine: what every call-control operation shares: the checks, and
+// acting on a request's reply or its time-out (filing and waiting are the
+// device base's).
 
 #include "kxtapi/line/line.h"
 
@@ -17,49 +18,6 @@ void TTapiLine::CheckLineActive() const
 void TTapiLine::CheckCallListed(const TTapiCall* Call, const std::string& Msg) const
 {
     if (!HasCall(Call)) throw Exception(Msg);
-}
-
-uint32_t TTapiLine::FileRequest(uint32_t Result, uint32_t Kind, TObject* Object0, TObject* Object1,
-                                TObject* Object2)
-{
-    // Result 0 is an operation that completed at once: there is no reply to
-    // file or wait for.
-    if (static_cast<int32_t>(Result) > 0) {
-        TListLock Lock(Requests, INFINITE);
-        TTapiRequest* Request = Requests.AddRequest(static_cast<int32_t>(Result), Get_ReplyTimeout());
-        Request->Kind = Kind;
-        Request->Objects[0] = Object0;
-        Request->Objects[1] = Object1;
-        Request->Objects[2] = Object2;
-    }
-    return AwaitRequest(Result);
-}
-
-uint32_t TTapiLine::AwaitRequest(uint32_t Result)
-{
-    if (!Get_SyncMode() || static_cast<int32_t>(Result) <= 0) return CheckAsyncTapiResult(Result);
-    // The wait may end on seeing the reply still queued; the reply is then
-    // handled here, so that what it does (binding or freeing the new calls)
-    // has happened when the operation returns or raises.
-    try {
-        const uint32_t Code = CheckAsyncTapiResult(Result);
-        DispatchReply(Result);
-        return Code;
-    } catch (const ETapiError&) {
-        DispatchReply(Result);
-        throw;
-    }
-}
-
-void TTapiLine::DispatchReply(uint32_t RequestID)
-{
-    auto Pending = [&] {
-        TListLock Lock(Requests, INFINITE);
-        return Requests.IndexOfID(static_cast<int32_t>(RequestID)) >= 0;
-    };
-    // Oldest first, so the messages before the reply keep their order.
-    while (Pending() && TapiApplication->ProcessTapiMessage()) {
-    }
 }
 
 void TTapiLine::Handle_Reply(uint32_t /*RequestID*/, uint32_t ReplyCode, TTapiRequest* Request)

@@ -125,6 +125,7 @@ TBlockImage PhoneCapsImage(const TPhoneCapsData& c)
     i.PutData(PAIR(PHONECAPS, dwGetDataSize), nullptr, 0);
     i.PutData(PAIR(PHONECAPS, dwDevSpecificSize), nullptr, 0);
     i.PutMultiString(PAIR(PHONECAPS, dwDeviceClassesSize), c.DeviceClasses);
+    i.MarkCount(PAIR(PHONECAPS, dwNumButtonLamps));
     return i;
 }
 

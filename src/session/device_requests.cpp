@@ -118,6 +118,47 @@ uint32_t TTapiDevice::CheckAsyncTapiResult(uint32_t Result)
     throw ETapiError(LINEERR_OPERATIONFAILED);
 }
 
+uint32_t TTapiDevice::FileRequest(uint32_t Result, uint32_t Kind, TObject* Object0, TObject* Object1,
+                                  TObject* Object2)
+{
+    if (static_cast<int32_t>(Result) > 0) {
+        TListLock Lock(Requests, INFINITE);
+        TTapiRequest* Request = Requests.AddRequest(static_cast<int32_t>(Result), Get_ReplyTimeout());
+        Request->Kind = Kind;
+        Request->Objects[0] = Object0;
+        Request->Objects[1] = Object1;
+        Request->Objects[2] = Object2;
+    }
+    return AwaitRequest(Result);
+}
+
+uint32_t TTapiDevice::AwaitRequest(uint32_t Result)
+{
+    if (!Get_SyncMode() || static_cast<int32_t>(Result) <= 0) return CheckAsyncTapiResult(Result);
+    const uint32_t Cookie = Get_CallbackInstance();
+    try {
+        const uint32_t Code = CheckAsyncTapiResult(Result);
+        if (TapiComponentAlive(Cookie, this)) DispatchReply(Result);
+        return Code;
+    } catch (const ETapiError&) {
+        if (TapiComponentAlive(Cookie, this)) DispatchReply(Result);
+        throw;
+    }
+}
+
+void TTapiDevice::DispatchReply(uint32_t RequestID)
+{
+    const uint32_t Cookie = Get_CallbackInstance();
+    auto Pending = [&] {
+        TListLock Lock(Requests, INFINITE);
+        return Requests.IndexOfID(static_cast<int32_t>(RequestID)) >= 0;
+    };
+    // Oldest first, so the messages before the reply keep their order.
+    while (Pending() && TapiApplication->ProcessTapiMessage()) {
+        if (!TapiComponentAlive(Cookie, this)) return;
+    }
+}
+
 uint32_t TTapiDevice::WaitForAsyncReply(uint32_t RequestID, uint32_t& ReplyCode)
 {
     TTapiApplication& App = *TapiApplication;

@@ -453,17 +453,6 @@ protected:
     void CheckLineActive() const;
     /// Exception Msg unless Call is in Calls.
     void CheckCallListed(const TTapiCall* Call, const std::string& Msg) const;
-    /// Files request Result of Kind with its objects and completes it as the
-    /// asynchronous pattern does (CheckAsyncTapiResult): in SyncMode waits,
-    /// raising on failure.
-    uint32_t FileRequest(uint32_t Result, uint32_t Kind, TObject* Object0, TObject* Object1 = nullptr,
-                         TObject* Object2 = nullptr);
-    /// CheckAsyncTapiResult for a request filed already; in SyncMode the
-    /// reply has been handled (Handle_Reply) when it returns or raises.
-    uint32_t AwaitRequest(uint32_t Result);
-    /// Dispatches queued messages, oldest first, while request RequestID is
-    /// pending and messages are queued.
-    void DispatchReply(uint32_t RequestID);
     /// What Close and LINE_CLOSE release: the wait ends, requests, terms and
     /// Calls go, the Active wish is cleared and the related devices are
     /// forgotten; lineClose only when CloseHandle (raising after the rest is

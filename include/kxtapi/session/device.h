@@ -25,10 +25,11 @@
 // - An asynchronous operation:
 //
 //       uint32_t r = CheckTapiResult(lineAnswer(Call->Get_Handle(), nullptr, 0));
-//       TTapiRequest* q = Get_Requests()->AddRequest(r, Get_ReplyTimeout());
-//       q->Kind = 1;
-//       q->Objects[0] = Call;
-//       return CheckAsyncTapiResult(r);   // waits in SyncMode, raising on failure
+//       return FileRequest(r, 1, Call);   // waits in SyncMode, raising on failure
+//
+//   FileRequest files the request (kind 1, object slot 0 the call) with
+//   Get_ReplyTimeout and, in SyncMode, waits for the reply and has it handled
+//   before it returns.
 //
 //   The matching LINE_REPLY goes to Handle_TapiReply (call it from
 //   Handle_TapiMessage), which takes the request out and calls Handle_Reply;
@@ -209,6 +210,22 @@ protected:
     /// Walks one request list for Handle_InternalTimer; false when the device
     /// was destroyed by a handler (the walk then stops at once).
     bool ExpireRequests(TTapiRequestList& List, uint32_t Tick, bool IsTerms);
+
+    /// Files request Result of Kind with its objects in Requests and completes
+    /// it with AwaitRequest. Only a positive Result is filed: 0 is an
+    /// operation that completed at once and has no reply to wait for.
+    uint32_t FileRequest(uint32_t Result, uint32_t Kind, TObject* Object0, TObject* Object1 = nullptr,
+                         TObject* Object2 = nullptr);
+    /// CheckAsyncTapiResult for a request filed already. In SyncMode the
+    /// reply has also been handled (Handle_Reply, OnTapiReply) when it
+    /// returns or raises, unless the device was closed or destroyed meanwhile:
+    /// the wait may end on seeing the reply still queued, and the caller's
+    /// next step must find the reply's effects done.
+    uint32_t AwaitRequest(uint32_t Result);
+    /// Dispatches queued messages, oldest first, while request RequestID is
+    /// pending and messages are queued. Stops when a handler destroyed the
+    /// device.
+    void DispatchReply(uint32_t RequestID);
 
     bool FActive = false;
     bool Available = false;

@@ -186,6 +186,14 @@ public:
     void ReleaseButton(int Phone, uint32_t ButtonLampID);
     /// The user lifts or puts down a hook-switch device (PHONESTATE_...HOOKSWITCH).
     void SetHookSwitch(int Phone, uint32_t HookSwitchDev, uint32_t Mode);
+    /// The device reports a button message as it is, whether its
+    /// configuration lists that identifier or not (a device with more keys
+    /// than its capabilities tell): PHONE_BUTTON with Mode and State, to
+    /// every open whose button-mode mask lets Mode through.
+    void ReportButton(int Phone, uint32_t ButtonLampID, uint32_t Mode, uint32_t State);
+    /// The device reports PHONESTATE_ bits with their parameters (PHONE_STATE
+    /// to every open whose mask lets them through) without changing anything.
+    void ReportPhoneState(int Phone, uint32_t States, uint32_t Param2 = 0, uint32_t Param3 = 0);
     std::string PhoneDisplay(int Phone) const;
     uint32_t PhoneLamp(int Phone, uint32_t ButtonLampID) const;
     uint32_t PhoneRingMode(int Phone) const;

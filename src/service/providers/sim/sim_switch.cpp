@@ -361,6 +361,20 @@ void TSimSwitch::SetHookSwitch(int Phone, uint32_t Dev, uint32_t Mode)
         p->ChangeHookSwitch(Dev, Mode);
 }
 
+void TSimSwitch::ReportButton(int Phone, uint32_t ID, uint32_t Mode, uint32_t State)
+{
+    TServiceLock Lock;
+    TSimPhoneDevice* p = W().PhoneAt(Phone);
+    if (p && W().Host) W().Host->PhoneButton(p, ID, Mode, State);
+}
+
+void TSimSwitch::ReportPhoneState(int Phone, uint32_t States, uint32_t Param2, uint32_t Param3)
+{
+    TServiceLock Lock;
+    TSimPhoneDevice* p = W().PhoneAt(Phone);
+    if (p && W().Host) W().Host->PhoneState(p, States, Param2, Param3);
+}
+
 std::string TSimSwitch::PhoneDisplay(int Phone) const
 {
     TServiceLock Lock;
