@@ -43,7 +43,7 @@ int64_t Exchange(const std::vector<uint8_t>& Bytes, bool CloseAfterSending = fal
     if (!Fd || !SendAll(Fd.Get(), Bytes, 1000)) return -2;
     if (CloseAfterSending) shutdown(Fd.Get(), SHUT_WR);
     TWireMessage Reply;
-    if (ReceiveWireMessage(Fd.Get(), 2000, Reply) != wsComplete) return -1;
+    if (ReceiveWireMessage(Fd.Get(), 5000, Reply) != wsComplete) return -1;
     return Reply.Result;
 }
 
@@ -84,7 +84,7 @@ TEST_F(Programs, WithoutRecipientTheToolFailsClearlyAndFast)
     int Millis = 0;
     EXPECT_EQ(RunRequestTool({"555"}, &Errors, &Millis), 1);
     EXPECT_NE(Errors.find("no program is registered to place calls"), std::string::npos) << Errors;
-    EXPECT_LT(Millis, 3000) << "the tool's start included";
+    EXPECT_LT(Millis, 5000) << "the tool's start included; a hang would be far longer";
 
     // A socket left by a program that died is removed on the way.
     pid_t Dead = 0;
@@ -158,7 +158,7 @@ TEST_F(Programs, DamagedInputIsRefusedWithoutHarm)
         ASSERT_TRUE(Stalled);
         const auto Start = std::chrono::steady_clock::now();
         EXPECT_EQ(Exchange(Good), 0);
-        EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::milliseconds(ServeTimeoutMs + 1500));
+        EXPECT_LT(std::chrono::steady_clock::now() - Start, std::chrono::milliseconds(ServeTimeoutMs + 4000));
     }
     EXPECT_EQ(Exchange(Good), 0);
     ASSERT_TRUE(PumpUntil([&] { return Seen.size() == 2; }));
