@@ -54,17 +54,27 @@ void TTapiEventThread::Terminate()
 
 void TTapiEventThread::Fetch(bool Line)
 {
+    // The message has left the service once fetched, so it is queued however
+    // long the main thread holds the queue; only a stopping thread gives up.
     if (Line) {
         LINEMESSAGE Msg{};
         if (lineGetMessage(FLineApp, &Msg, 0) == 0) {
-            TListLock Lock(*FStack, QueueLockTimeout);
-            if (Lock) FStack->AddLineMsg(Msg);
+            while (!Terminated()) {
+                TListLock Lock(*FStack, QueueLockTimeout);
+                if (!Lock) continue;
+                FStack->AddLineMsg(Msg);
+                break;
+            }
         }
     } else {
         PHONEMESSAGE Msg{};
         if (phoneGetMessage(FPhoneApp, &Msg, 0) == 0) {
-            TListLock Lock(*FStack, QueueLockTimeout);
-            if (Lock) FStack->AddPhoneMsg(Msg);
+            while (!Terminated()) {
+                TListLock Lock(*FStack, QueueLockTimeout);
+                if (!Lock) continue;
+                FStack->AddPhoneMsg(Msg);
+                break;
+            }
         }
     }
     // After every attempt, fetched or not: a synchronous wait that saw

@@ -55,6 +55,34 @@ TEST_F(DispatchTest, MessagesFromAnotherThreadArriveOnceAndInOrder)
     }
 }
 
+TEST_F(DispatchTest, AMessageFetchedWhileTheQueueIsHeldLongIsStillDelivered)
+{
+    TTestDevice Phone(nullptr, tckPhone);
+    Phone.Set_DeviceID(0);
+    Phone.Set_Active(true);
+    ASSERT_TRUE(Phone.IsActive());
+    Phone.Seen.clear();
+    {
+        // The main thread keeps the queue well past the event thread's lock
+        // time-out, as a long handler or a stalled main thread would.
+        TListLock Held(TapiApplication->MessageStack, INFINITE);
+        Sim.PressButton(0, 3);
+        auto Event = LookupHandleAs<TEventObject>(TapiApplication->PhoneEventHandle);
+        const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (Event && Event->IsSet() && std::chrono::steady_clock::now() < Deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (int i = 0; i < 5; ++i) {
+            Clock.Advance(1000);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    EXPECT_TRUE(PumpUntil([&] {
+        for (const TSeenMessage& m : Phone.Seen)
+            if (m.MessageID == PHONE_BUTTON && m.Param1 == 3) return true;
+        return false;
+    }));
+}
+
 TEST_F(DispatchTest, QueuedMessagesGoOutOldestFirstToTheNamedDevice)
 {
     TTestDevice A, B;
