@@ -62,6 +62,14 @@ public:
     std::string ClassName() const override { return "EConvertError"; }
 };
 
+/// Raised when an object is not of the class an operation needs ("Invalid
+/// class typecast").
+class EInvalidCast : public Exception {
+public:
+    using Exception::Exception;
+    std::string ClassName() const override { return "EInvalidCast"; }
+};
+
 /// A set of the values of a plain enumeration: bit n stands for ordinal n.
 /// Enumerations of up to 32 members fit; `Bits()` is the stored word.
 template <typename E>
