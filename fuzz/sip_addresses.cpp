@@ -1,7 +1,9 @@
-// Feeds arbitrary bytes to the SIP address readers of the SIP provider
-// (URIs, dialed destinations, listen addresses, port ranges): no crash, and
-// whatever a destination becomes is a URI the URI reader accepts.
+// Feeds arbitrary bytes to the SIP provider's own readers (URIs, dialed
+// destinations, listen addresses, port ranges, the caller's identity and
+// privacy): no crash, whatever a destination becomes is a URI the URI
+// reader accepts, and no identity text carries a control character.
 
+#include "service/providers/sip/sip_caller_id.h"
 #include "service/providers/sip/sip_uri.h"
 
 #include <cstddef>
@@ -23,6 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         if (r->First > r->Last || r->First < 1024) __builtin_trap();
     }
     (void)ParseListenAddress(Text);
+    if (auto t = ParseReferTarget(Text)) {
+        if (!ParseSipUri(t->Uri) || HasControlCharacters(t->Replaces)) __builtin_trap();
+        auto Again = ParseReferTarget(t->Uri + "?Replaces=" + EscapeUriHeader(t->Replaces));
+        if (!t->Replaces.empty() && (!Again || Again->Replaces != t->Replaces)) __builtin_trap();
+    }
+    // The caller's identity from header parts: nothing that could end a
+    // header line gets through.
+    size_t Third = Text.size() / 3;
+    TPartyIdentity p = CallerIdentity(Text.substr(0, Third), Text.substr(Third, Third), Text.substr(2 * Third), Text);
+    if (HasControlCharacters(p.Name) || HasControlCharacters(p.Number)) __builtin_trap();
+    if (p.Blocked && (!p.Name.empty() || !p.Number.empty())) __builtin_trap();
     (void)IsHostPort(Text);
     return 0;
 }

@@ -17,3 +17,5 @@
 #include "kxtapi/tapi/message_table.h"
 #include "kxtapi/tapi/extensions.h"
 #include "kxtapi/tapi/config.h"
+#include "kxtapi/tapi/media_files.h"
+#include "kxtapi/tapi/sip_lines.h"

@@ -570,4 +570,38 @@ uint32_t lineParkA(HCALL hCall, DWORD dwParkMode, LPCSTR lpszDirAddress, LPVARST
     });
 }
 
+// --- Sound files (kxtapi/tapi/media_files.h) ----------------------------------------
+
+DWORD kxtapiPlayWaveFile(HCALL hCall, LPCSTR lpszFileName, DWORD dwFlags)
+{
+    if (!lpszFileName) return LINEERR_INVALPOINTER;
+    if (!*lpszFileName) return LINEERR_INVALPARAM;
+    return CallRequest(hCall, [&](TService&, TCallHandle& c, TLineOpen&, TPendingRequest& r) {
+        return c.Call->MediaFile(r.ID, mfPlay, lpszFileName, dwFlags);
+    });
+}
+
+DWORD kxtapiStopWaveFile(HCALL hCall)
+{
+    return CallRequest(hCall, [&](TService&, TCallHandle& c, TLineOpen&, TPendingRequest& r) {
+        return c.Call->MediaFile(r.ID, mfStopPlaying, {}, 0);
+    });
+}
+
+DWORD kxtapiRecordWaveFile(HCALL hCall, LPCSTR lpszFileName)
+{
+    if (!lpszFileName) return LINEERR_INVALPOINTER;
+    if (!*lpszFileName) return LINEERR_INVALPARAM;
+    return CallRequest(hCall, [&](TService&, TCallHandle& c, TLineOpen&, TPendingRequest& r) {
+        return c.Call->MediaFile(r.ID, mfRecord, lpszFileName, 0);
+    });
+}
+
+DWORD kxtapiStopRecording(HCALL hCall)
+{
+    return CallRequest(hCall, [&](TService&, TCallHandle& c, TLineOpen&, TPendingRequest& r) {
+        return c.Call->MediaFile(r.ID, mfStopRecording, {}, 0);
+    });
+}
+
 }  // extern "C"

@@ -37,7 +37,7 @@ TBlockImage LineStatusImage(const TLineStatusData& s, const std::vector<TAppInfo
     TBlockImage i(sizeof(LINEDEVSTATUS));
     i.SetFixed(s.Fixed);
     i.PutData(PAIR(LINEDEVSTATUS, dwTerminalModesSize), nullptr, 0);
-    i.PutData(PAIR(LINEDEVSTATUS, dwDevSpecificSize), nullptr, 0);
+    i.PutString(PAIR(LINEDEVSTATUS, dwDevSpecificSize), s.DevSpecific);
     uint32_t List = i.PutList(PAIR(LINEDEVSTATUS, dwAppInfoSize), static_cast<uint32_t>(Apps.size() * sizeof(LINEAPPINFO)));
     for (size_t n = 0; n < Apps.size(); ++n) {
         uint32_t e = List + static_cast<uint32_t>(n * sizeof(LINEAPPINFO));

@@ -108,7 +108,20 @@ public:
     }
     /// Drops the call without a request: its last owner closed the line.
     virtual void DropForClose() = 0;
+
+    /// Sound files (kxtapi/tapi/media_files.h), asynchronous: Operation is
+    /// one of the TMediaFileOperation values, Path the file for the play and
+    /// record operations. Providers that do not carry the call's audio
+    /// leave this as it is.
+    virtual uint32_t MediaFile(TRequestID /*Request*/, uint32_t /*Operation*/, const std::string& /*Path*/,
+                               uint32_t /*Flags*/)
+    {
+        return LINEERR_OPERATIONUNAVAIL;
+    }
 };
+
+/// What TProviderCall::MediaFile is asked to do.
+enum TMediaFileOperation : uint32_t { mfPlay, mfStopPlaying, mfRecord, mfStopRecording };
 
 /// One line device.
 class TProviderLine {
@@ -238,6 +251,8 @@ public:
     virtual void CallTone(TProviderCall* Call, bool Tone, uint32_t Frequency1, uint32_t Frequency2,
                           uint32_t Frequency3) = 0;
     virtual void CallGenerateEnded(TProviderCall* Call, uint32_t EndToEndID, uint32_t Termination) = 0;
+    /// LINE_DEVSPECIFIC to every handle of the call.
+    virtual void CallDevSpecific(TProviderCall* Call, uint32_t Param1, uint32_t Param2, uint32_t Param3) = 0;
 
     // Phones (filtered by each open's masks).
     virtual void PhoneState(TProviderPhone* Phone, uint32_t States, uint32_t Param2, uint32_t Param3) = 0;

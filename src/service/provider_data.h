@@ -42,6 +42,8 @@ struct TAddressCapsData {
 /// The service fills dwNumOpens, dwOpenMediaModes and the application list.
 struct TLineStatusData {
     LINEDEVSTATUS Fixed{};
+    /// The device-specific part, a text (empty: none).
+    std::string DevSpecific;
     THostileBlock Hostile = hbNone;
 };
 

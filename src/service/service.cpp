@@ -920,6 +920,16 @@ void TService::CallGenerateEnded(TProviderCall* Call, uint32_t EndToEndID, uint3
     }
 }
 
+void TService::CallDevSpecific(TProviderCall* Call, uint32_t Param1, uint32_t Param2, uint32_t Param3)
+{
+    TCallRecord* Rec = Record(Call);
+    if (!Rec) return;
+    for (uint32_t h : std::vector<uint32_t>(Rec->Handles)) {
+        auto it = CallHandles.find(h);
+        if (it != CallHandles.end()) PostCall(it->second, LINE_DEVSPECIFIC, Param1, Param2, Param3);
+    }
+}
+
 // --- Provider host: phones -------------------------------------------------------------
 
 void TService::PhoneState(TProviderPhone* Phone, uint32_t States, uint32_t Param2, uint32_t Param3)

@@ -298,6 +298,7 @@ public:
     void CallTone(TProviderCall* Call, bool Tone, uint32_t Frequency1, uint32_t Frequency2,
                   uint32_t Frequency3) override;
     void CallGenerateEnded(TProviderCall* Call, uint32_t EndToEndID, uint32_t Termination) override;
+    void CallDevSpecific(TProviderCall* Call, uint32_t Param1, uint32_t Param2, uint32_t Param3) override;
     void PhoneState(TProviderPhone* Phone, uint32_t States, uint32_t Param2, uint32_t Param3) override;
     void PhoneButton(TProviderPhone* Phone, uint32_t ButtonLampID, uint32_t Mode, uint32_t State) override;
     void CompleteRequest(TRequestID Request, uint32_t Result, const std::string& Text) override;

@@ -1,6 +1,8 @@
 #include "service/service_lock.h"
 
+#include <ctime>
 #include <deque>
+#include <pthread.h>
 #include <thread>
 
 namespace kxtapi::service {
@@ -8,7 +10,7 @@ namespace kxtapi::service {
 namespace {
 
 struct TLockState {
-    std::recursive_mutex Mutex;
+    std::recursive_timed_mutex Mutex;
     // Guarded by Mutex.
     int Depth = 0;
     std::thread::id Owner;
@@ -23,18 +25,13 @@ TLockState& State()
     return *s;
 }
 
-}  // namespace
-
-TServiceLock::TServiceLock()
+void Acquired(TLockState& s)
 {
-    TLockState& s = State();
-    s.Mutex.lock();
     if (s.Depth++ == 0) s.Owner = std::this_thread::get_id();
 }
 
-TServiceLock::~TServiceLock()
+void Release(TLockState& s)
 {
-    TLockState& s = State();
     if (s.Depth == 1) {
         // Deferred actions run while this is still the outermost guard, so
         // that what they defer runs here too.
@@ -52,6 +49,40 @@ TServiceLock::~TServiceLock()
     }
     --s.Depth;
     s.Mutex.unlock();
+}
+
+}  // namespace
+
+TServiceLock::TServiceLock()
+{
+    TLockState& s = State();
+    s.Mutex.lock();
+    Acquired(s);
+}
+
+TServiceLock::~TServiceLock()
+{
+    Release(State());
+}
+
+TServiceLockAttempt::TServiceLockAttempt(std::chrono::milliseconds Timeout)
+{
+    TLockState& s = State();
+    // pthread_mutex_timedlock itself rather than try_lock_for, which this
+    // standard library builds on pthread_mutex_clocklock: ThreadSanitizer
+    // does not see that one take the lock.
+    timespec Until{};
+    clock_gettime(CLOCK_REALTIME, &Until);
+    const long long Ns = Until.tv_nsec + std::chrono::duration_cast<std::chrono::nanoseconds>(Timeout).count();
+    Until.tv_sec += static_cast<time_t>(Ns / 1000000000);
+    Until.tv_nsec = static_cast<long>(Ns % 1000000000);
+    FOwns = pthread_mutex_timedlock(s.Mutex.native_handle(), &Until) == 0;
+    if (FOwns) Acquired(s);
+}
+
+TServiceLockAttempt::~TServiceLockAttempt()
+{
+    if (FOwns) Release(State());
 }
 
 void DeferAction(std::function<void()> Action)

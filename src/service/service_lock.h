@@ -7,6 +7,7 @@
 // because providers and the switch's control API re-enter the service.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <mutex>
 
@@ -22,6 +23,22 @@ public:
     ~TServiceLock();
     TServiceLock(const TServiceLock&) = delete;
     TServiceLock& operator=(const TServiceLock&) = delete;
+};
+
+/// Takes the service lock if it can within Timeout, releasing it (with the
+/// deferred actions, as TServiceLock does) with the object. For provider
+/// threads that must give up waiting when their provider is closing: the
+/// closing thread holds the lock while it waits for them.
+class TServiceLockAttempt {
+public:
+    explicit TServiceLockAttempt(std::chrono::milliseconds Timeout);
+    ~TServiceLockAttempt();
+    TServiceLockAttempt(const TServiceLockAttempt&) = delete;
+    TServiceLockAttempt& operator=(const TServiceLockAttempt&) = delete;
+    bool Owns() const noexcept { return FOwns; }
+
+private:
+    bool FOwns = false;
 };
 
 /// Queues Action for the end of the outermost TServiceLock. Requires the lock.

@@ -57,9 +57,11 @@ TEST(SipUri, DestinationsBecomeUris)
         {"sip:bob@127.0.0.1:5070", "sip:bob@127.0.0.1:5070"},
         {"bob@127.0.0.1:5070", "sip:bob@127.0.0.1:5070"},
         {"123@", "sip:123@example.org"},
+        {"bob", "sip:bob@example.org"},
+        {"bob.smith", "sip:bob.smith@example.org"},
     };
     for (const auto& c : Cases) EXPECT_EQ(DestinationUri(c.Dest, "example.org").value_or("-"), c.Uri) << c.Dest;
-    for (const char* Bad : {"", "   ", "+", "abc", ",123", "sip:bad uri"})
+    for (const char* Bad : {"", "   ", "+", "a b", "bob:x", ",123", "sip:bad uri"})
         EXPECT_FALSE(DestinationUri(Bad, "example.org")) << Bad;
 }
 
@@ -82,6 +84,22 @@ TEST(SipUri, ListenAddressesAndPortRanges)
     EXPECT_EQ(r->Last, 20099);
     for (const char* Bad : {"20000", "20099-20000", "80-90", "20000-70000", "-", "a-b", "20000-"})
         EXPECT_FALSE(ParsePortRange(Bad)) << Bad;
+}
+
+TEST(SipUri, ReferTargetsAndTheirReplaces)
+{
+    const std::string Replaces = "abc@host;to-tag=1;from-tag=2";
+    const std::string Escaped = EscapeUriHeader(Replaces);
+    EXPECT_EQ(Escaped, "abc%40host%3Bto-tag%3D1%3Bfrom-tag%3D2");
+    auto t = ParseReferTarget("sip:cora@127.0.0.1:5080?Subject=x&Replaces=" + Escaped);
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->Uri, "sip:cora@127.0.0.1:5080");
+    EXPECT_EQ(t->Replaces, Replaces);
+    t = ParseReferTarget("sip:cora@127.0.0.1");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->Replaces, "");
+    EXPECT_FALSE(ParseReferTarget("sip:cora@127.0.0.1?Replaces=x%0D%0AVia:%20evil")) << "a header line break";
+    EXPECT_FALSE(ParseReferTarget("http://example.org"));
 }
 
 std::vector<TSipAccount> Read(const char* Json)

@@ -280,6 +280,15 @@ std::optional<std::string> DestinationUri(std::string_view Dest, std::string_vie
         // has a host after it.
         if (ParseSipUri(Uri)) return Uri;
     }
+    // A name ("bob") is a user part as it is; only what looks like a
+    // number is reduced to its digits.
+    bool Dialable = true;
+    for (char c : Dest)
+        if (!std::strchr("0123456789+*#()-. ,WwPpTt@$!;", c)) Dialable = false;
+    if (!Dialable) {
+        if (!IsSipUser(Dest)) return std::nullopt;
+        return "sip:" + std::string(Dest) + "@" + std::string(Domain);
+    }
     std::string Number;
     for (char c : Dest) {
         // Pauses and waits are for analogue dialing; what follows them would
@@ -290,6 +299,57 @@ std::optional<std::string> DestinationUri(std::string_view Dest, std::string_vie
     }
     if (Number.empty() || Number == "+") return std::nullopt;
     return "sip:" + Number + "@" + std::string(Domain);
+}
+
+std::string EscapeUriHeader(std::string_view Value)
+{
+    static const char Hex[] = "0123456789ABCDEF";
+    std::string Out;
+    for (char c : Value) {
+        if (IsUnreserved(c) || std::strchr("[]/?:+$", c)) {
+            Out += c;
+        } else {
+            Out += '%';
+            Out += Hex[static_cast<unsigned char>(c) >> 4];
+            Out += Hex[static_cast<unsigned char>(c) & 15];
+        }
+    }
+    return Out;
+}
+
+std::optional<TReferTarget> ParseReferTarget(std::string_view Uri)
+{
+    TReferTarget t;
+    std::string_view Headers;
+    if (size_t q = Uri.find('?'); q != std::string_view::npos) {
+        Headers = Uri.substr(q + 1);
+        Uri = Uri.substr(0, q);
+    }
+    if (!ParseSipUri(Uri)) return std::nullopt;
+    t.Uri.assign(Uri);
+    while (!Headers.empty()) {
+        size_t End = Headers.find('&');
+        std::string_view Pair = Headers.substr(0, End);
+        if (Pair.size() > 9 && StartsWithNoCase(Pair, "replaces=")) {
+            std::string Value;
+            std::string_view v = Pair.substr(9);
+            for (size_t i = 0; i < v.size(); ++i) {
+                if (v[i] == '%' && i + 2 < v.size() && IsHex(v[i + 1]) && IsHex(v[i + 2])) {
+                    auto Digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (std::tolower(static_cast<unsigned char>(c)) - 'a' + 10); };
+                    Value += static_cast<char>(Digit(v[i + 1]) * 16 + Digit(v[i + 2]));
+                    i += 2;
+                } else {
+                    Value += v[i];
+                }
+            }
+            // The value becomes a header line of ours: nothing may end it.
+            if (HasControlCharacters(Value)) return std::nullopt;
+            t.Replaces = Value;
+        }
+        if (End == std::string_view::npos) break;
+        Headers.remove_prefix(End + 1);
+    }
+    return t;
 }
 
 }  // namespace kxtapi::service::sip

@@ -53,9 +53,22 @@ bool IsSipUser(std::string_view Text);
 bool HasControlCharacters(std::string_view Text);
 
 /// What a dialed destination becomes: a sip: or sips: URI as it is; a
-/// "user@host" with "sip:" before it; a number, reduced to its digits,
-/// '+', '*' and '#' (up to the first pause or wait modifier), as
-/// sip:NUMBER@Domain. nullopt when nothing dialable is left.
+/// "user@host" with "sip:" before it; a number (digits and what dial
+/// strings hold besides), reduced to its digits, '+', '*' and '#' (up to
+/// the first pause or wait modifier), as sip:NUMBER@Domain; a name
+/// ("bob") as sip:NAME@Domain. nullopt when nothing dialable is left.
 std::optional<std::string> DestinationUri(std::string_view Dest, std::string_view Domain);
+
+/// The target of a REFER (the URI of its Refer-To header): the SIP URI to
+/// call, and the Replaces header its header part asks for (unescaped;
+/// empty when none). Other headers of the URI are dropped.
+struct TReferTarget {
+    std::string Uri;
+    std::string Replaces;
+};
+std::optional<TReferTarget> ParseReferTarget(std::string_view Uri);
+
+/// A header value escaped for the header part of a URI ("?Replaces=...").
+std::string EscapeUriHeader(std::string_view Value);
 
 }  // namespace kxtapi::service::sip
