@@ -1,12 +1,16 @@
 // Bytes per second from a pseudo-terminal's far end through TComPort to
 // OnIncomingData, against a bare poll-and-read loop on the same kind of
 // pair; and the latency from one byte written at the far end to OnReceive,
-// against the bare loop's wake-up.
+// against the bare loop's wake-up; and the CPU time of an open port with
+// nothing arriving.
 #include "kxtapi/kxtapicomm.h"
+
+#include "support/idle_cpu.h"
 
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
@@ -83,10 +87,10 @@ void BareThroughput(benchmark::State& State, bool Marked)
     State.SetBytesProcessed(static_cast<int64_t>(State.iterations() * kBlock));
 }
 
-void BM_BareReadLoop(benchmark::State& State) { BareThroughput(State, false); }
-void BM_BareReadLoopMarked(benchmark::State& State) { BareThroughput(State, true); }
+void BM_SerialThroughput_Baseline(benchmark::State& State) { BareThroughput(State, false); }
+void BM_SerialThroughput_BaselineMarked(benchmark::State& State) { BareThroughput(State, true); }
 
-void BM_ComPortIncomingData(benchmark::State& State)
+void BM_SerialThroughput_ComPort(benchmark::State& State)
 {
     Application()->SetMainThread();
     TPty pty;
@@ -106,7 +110,7 @@ void BM_ComPortIncomingData(benchmark::State& State)
     State.SetBytesProcessed(static_cast<int64_t>(State.iterations() * kBlock));
 }
 
-void BM_BareLatency(benchmark::State& State)
+void BM_SerialLatency_Baseline(benchmark::State& State)
 {
     TPty pty;
     const int fd = OpenBareSlave(pty.Slave, true);
@@ -122,7 +126,7 @@ void BM_BareLatency(benchmark::State& State)
     close(fd);
 }
 
-void BM_ComPortReceiveLatency(benchmark::State& State)
+void BM_SerialLatency_ComPort(benchmark::State& State)
 {
     Application()->SetMainThread();
     TPty pty;
@@ -142,10 +146,26 @@ void BM_ComPortReceiveLatency(benchmark::State& State)
     port.Close();
 }
 
+// An open port with nothing arriving, the application's loop waiting for
+// messages for 10 s: the process's CPU time per idle second.
+void BM_IdleCpu_OpenPort(benchmark::State& State)
+{
+    Application()->SetMainThread();
+    TPty pty;
+    TComPort port(nullptr);
+    port.Set_PortName(pty.Slave);
+    port.Open();
+    bench::MeasureIdleCpu(State, 10, [](auto End) {
+        while (std::chrono::steady_clock::now() < End) Application()->HandleMessage(100);
+    });
+    port.Close();
+}
+
 } // namespace
 
-BENCHMARK(BM_BareReadLoop)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_BareReadLoopMarked)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ComPortIncomingData)->Arg(4096)->Arg(65536)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_BareLatency)->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK(BM_ComPortReceiveLatency)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_IdleCpu_OpenPort)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SerialThroughput_Baseline)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SerialThroughput_BaselineMarked)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SerialThroughput_ComPort)->Arg(4096)->Arg(65536)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SerialLatency_Baseline)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_SerialLatency_ComPort)->Unit(benchmark::kMicrosecond)->UseRealTime();

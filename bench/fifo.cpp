@@ -81,7 +81,7 @@ void SetRate(benchmark::State& State, size_t Hits)
     State.counters["tokens"] = static_cast<double>(Hits);
 }
 
-void BM_FifoTriggers(benchmark::State& State)
+void BM_Fifo_Triggers(benchmark::State& State)
 {
     const TTraffic& traffic = Traffic();
     const auto tokens = Tokens(static_cast<size_t>(State.range(0)));
@@ -107,7 +107,7 @@ void BM_FifoTriggers(benchmark::State& State)
     SetRate(State, hits);
 }
 
-void BM_StringFindWhole(benchmark::State& State)
+void BM_Fifo_BaselineWholeStream(benchmark::State& State)
 {
     const auto tokens = Tokens(static_cast<size_t>(State.range(0)));
     size_t hits = 0;
@@ -118,7 +118,7 @@ void BM_StringFindWhole(benchmark::State& State)
     SetRate(State, hits);
 }
 
-void BM_StringFindStreaming(benchmark::State& State)
+void BM_Fifo_Baseline(benchmark::State& State)
 {
     const TTraffic& traffic = Traffic();
     const auto tokens = Tokens(static_cast<size_t>(State.range(0)));
@@ -155,6 +155,6 @@ void BM_StringFindStreaming(benchmark::State& State)
 
 } // namespace
 
-BENCHMARK(BM_FifoTriggers)->Arg(1)->Arg(8)->Arg(32)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StringFindStreaming)->Arg(1)->Arg(8)->Arg(32)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StringFindWhole)->Arg(1)->Arg(8)->Arg(32)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Fifo_Triggers)->Arg(1)->Arg(8)->Arg(32)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Fifo_Baseline)->Arg(1)->Arg(8)->Arg(32)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Fifo_BaselineWholeStream)->Arg(1)->Arg(8)->Arg(32)->Unit(benchmark::kMillisecond);

@@ -88,21 +88,21 @@ std::unique_ptr<TComponent> Sample(int Count)
     return root;
 }
 
-void BM_JsonParseBaseline(benchmark::State& State)
+void BM_Forms_Baseline(benchmark::State& State)
 {
     const std::string text = WriteComponentToString(Sample(static_cast<int>(State.range(0))).get());
     for (auto _ : State) benchmark::DoNotOptimize(nlohmann::ordered_json::parse(text));
     State.SetBytesProcessed(static_cast<int64_t>(State.iterations() * text.size()));
 }
 
-void BM_ReadNewComponent(benchmark::State& State)
+void BM_Forms_Read(benchmark::State& State)
 {
     const std::string text = WriteComponentToString(Sample(static_cast<int>(State.range(0))).get());
     for (auto _ : State) benchmark::DoNotOptimize(ReadNewComponent(text));
     State.SetBytesProcessed(static_cast<int64_t>(State.iterations() * text.size()));
 }
 
-void BM_WriteComponentToString(benchmark::State& State)
+void BM_Forms_Write(benchmark::State& State)
 {
     auto root = Sample(static_cast<int>(State.range(0)));
     size_t bytes = 0;
@@ -114,8 +114,8 @@ void BM_WriteComponentToString(benchmark::State& State)
     State.SetBytesProcessed(static_cast<int64_t>(bytes));
 }
 
-BENCHMARK(BM_JsonParseBaseline)->Arg(10)->Arg(200);
-BENCHMARK(BM_ReadNewComponent)->Arg(10)->Arg(200);
-BENCHMARK(BM_WriteComponentToString)->Arg(10)->Arg(200);
+BENCHMARK(BM_Forms_Baseline)->Arg(10)->Arg(200);
+BENCHMARK(BM_Forms_Read)->Arg(10)->Arg(200);
+BENCHMARK(BM_Forms_Write)->Arg(10)->Arg(200);
 
 } // namespace

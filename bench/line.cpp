@@ -5,16 +5,18 @@
 //     queries the handler makes for it (call status, new calls), so the
 //     line's own share can be told from the service's;
 //   * the CPU time of an active session with two open lines over 10 s of
-//     idleness (reported as counters: CPU ms per idle second).
+//     idleness (CPU ms per idle second), against a bare thread that wakes
+//     as often as the session's event thread.
 #include <kxtapi/kxtapi.h>
 #include <kxtapi/sim.h>
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
+#include "support/idle_cpu.h"
 
 #include <chrono>
 #include <memory>
+#include <thread>
 
 using namespace kxtapi;
 
@@ -51,7 +53,7 @@ void EndWorld(TWorld& W)
     sim::Switch().Reset();
 }
 
-void BM_CallStateTrackedCalls(benchmark::State& State)
+void BM_CallState_TrackedCalls(benchmark::State& State)
 {
     const int Calls = static_cast<int>(State.range(0));
     TWorld W = MakeWorld(Calls);
@@ -65,21 +67,21 @@ void BM_CallStateTrackedCalls(benchmark::State& State)
     State.counters["calls"] = Calls;
     EndWorld(W);
 }
-BENCHMARK(BM_CallStateTrackedCalls)->Arg(1)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CallState_TrackedCalls)->Arg(1)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 // Baseline: the message for a handle nobody knows on a line tracking
 // nothing; one failed status query, no events.
-void BM_CallStateUnknownHandle(benchmark::State& State)
+void BM_CallState_BaselineUnknownHandle(benchmark::State& State)
 {
     TWorld W = MakeWorld(0);
     for (auto _ : State) W.Line->Handle_TapiMessage(0x7FFFFFF0, LINE_CALLSTATE, LINECALLSTATE_OFFERING, 0, 0);
     EndWorld(W);
 }
-BENCHMARK(BM_CallStateUnknownHandle)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CallState_BaselineUnknownHandle)->Unit(benchmark::kMicrosecond);
 
 // Baseline: what the service spends on the handler's two queries, without
 // the line.
-void BM_ServiceQueriesOfOneCallState(benchmark::State& State)
+void BM_CallState_BaselineServiceQueries(benchmark::State& State)
 {
     const int Calls = static_cast<int>(State.range(0));
     TWorld W = MakeWorld(Calls);
@@ -92,18 +94,11 @@ void BM_ServiceQueriesOfOneCallState(benchmark::State& State)
     State.counters["calls"] = Calls;
     EndWorld(W);
 }
-BENCHMARK(BM_ServiceQueriesOfOneCallState)->Arg(1)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
-
-double ProcessCpuMs()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
-}
+BENCHMARK(BM_CallState_BaselineServiceQueries)->Arg(1)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 // Two open lines, nothing happening, the application's loop waiting for
-// messages for 10 s. The counter is the process's CPU time per idle second.
-void BM_IdleSessionTwoOpenLines(benchmark::State& State)
+// messages for 10 s: the process's CPU time per idle second.
+void BM_IdleCpu_SessionTwoOpenLines(benchmark::State& State)
 {
     Application()->SetMainThread();
     sim::Switch().Reset();
@@ -112,21 +107,23 @@ void BM_IdleSessionTwoOpenLines(benchmark::State& State)
     Two.Set_DeviceName("Simulated Line 2");
     One.Set_Active(true);
     Two.Set_Active(true);
-    double CpuMs = 0, Seconds = 0;
-    for (auto _ : State) {
-        const double Cpu0 = ProcessCpuMs();
-        const auto Start = std::chrono::steady_clock::now();
-        const auto End = Start + std::chrono::seconds(10);
+    bench::MeasureIdleCpu(State, 10, [](auto End) {
         while (std::chrono::steady_clock::now() < End) Application()->HandleMessage(100);
-        CpuMs += ProcessCpuMs() - Cpu0;
-        Seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
-    }
-    State.counters["cpu_ms_per_s"] = CpuMs / Seconds;
-    State.counters["cpu_percent"] = CpuMs / Seconds / 10.0;
+    });
     One.Set_Active(false);
     Two.Set_Active(false);
     if (TapiApplication->IsActive()) TapiApplication->Shutdown();
 }
-BENCHMARK(BM_IdleSessionTwoOpenLines)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_IdleCpu_SessionTwoOpenLines)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The baseline of the idle figures: a bare thread that wakes every 100 ms,
+// as the session's event thread does, and does nothing.
+void BM_IdleCpu_Baseline(benchmark::State& State)
+{
+    bench::MeasureIdleCpu(State, 10, [](auto End) {
+        while (std::chrono::steady_clock::now() < End) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    });
+}
+BENCHMARK(BM_IdleCpu_Baseline)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -54,10 +54,10 @@ void LineCycle(benchmark::State& State, bool Sync)
     sim::Switch().Reset();
 }
 
-void BM_MakeDropAsync(benchmark::State& State) { LineCycle(State, false); }
-void BM_MakeDropSync(benchmark::State& State) { LineCycle(State, true); }
-BENCHMARK(BM_MakeDropAsync)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_MakeDropSync)->Unit(benchmark::kMicrosecond);
+void BM_MakeDrop_Async(benchmark::State& State) { LineCycle(State, false); }
+void BM_MakeDrop_Sync(benchmark::State& State) { LineCycle(State, true); }
+BENCHMARK(BM_MakeDrop_Async)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MakeDrop_Sync)->Unit(benchmark::kMicrosecond);
 
 // Baseline: the same cycle through the service alone.
 bool AwaitReply(HLINEAPP App, uint32_t ID)
@@ -68,7 +68,7 @@ bool AwaitReply(HLINEAPP App, uint32_t ID)
     return false;
 }
 
-void BM_MakeDropBareService(benchmark::State& State)
+void BM_MakeDrop_Baseline(benchmark::State& State)
 {
     sim::Switch().Reset();
     HLINEAPP App = 0;
@@ -96,7 +96,7 @@ void BM_MakeDropBareService(benchmark::State& State)
     lineShutdown(App);
     sim::Switch().Reset();
 }
-BENCHMARK(BM_MakeDropBareService)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MakeDrop_Baseline)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

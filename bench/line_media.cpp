@@ -61,16 +61,16 @@ void Run(benchmark::State& State, uint32_t MessageID)
     EndWorld(W);
 }
 
-void BM_MonitorDigitsMessage(benchmark::State& State)
+void BM_MediaMessage_MonitorDigits(benchmark::State& State)
 {
     Run(State, LINE_MONITORDIGITS);
 }
-BENCHMARK(BM_MonitorDigitsMessage)->Arg(1)->Arg(1000)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_MediaMessage_MonitorDigits)->Arg(1)->Arg(1000)->Unit(benchmark::kNanosecond);
 
-void BM_DispatchOnlyMessage(benchmark::State& State)
+void BM_MediaMessage_Baseline(benchmark::State& State)
 {
     Run(State, LINE_DEVSPECIFIC);
 }
-BENCHMARK(BM_DispatchOnlyMessage)->Arg(1)->Arg(1000)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_MediaMessage_Baseline)->Arg(1)->Arg(1000)->Unit(benchmark::kNanosecond);
 
 } // namespace

@@ -62,23 +62,23 @@ void RunMessage(benchmark::State& State, uint32_t MessageID, uint32_t Param1, ui
     EndWorld(W);
 }
 
-void BM_ButtonMessage(benchmark::State& State)
+void BM_PhoneMessage_Button(benchmark::State& State)
 {
     RunMessage(State, PHONE_BUTTON, 5, PHONEBUTTONMODE_KEYPAD, PHONEBUTTONSTATE_DOWN);
 }
-BENCHMARK(BM_ButtonMessage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PhoneMessage_Button)->Unit(benchmark::kMicrosecond);
 
-void BM_HookSwitchStateMessage(benchmark::State& State)
+void BM_PhoneMessage_HookSwitchState(benchmark::State& State)
 {
     RunMessage(State, PHONE_STATE, PHONESTATE_HANDSETHOOKSWITCH, PHONEHOOKSWITCHMODE_MIC, 0);
 }
-BENCHMARK(BM_HookSwitchStateMessage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PhoneMessage_HookSwitchState)->Unit(benchmark::kMicrosecond);
 
-void BM_DispatchOnlyMessage(benchmark::State& State)
+void BM_PhoneMessage_BaselineDispatchOnly(benchmark::State& State)
 {
     RunMessage(State, PHONE_DEVSPECIFIC, 0, 0, 0);
 }
-BENCHMARK(BM_DispatchOnlyMessage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PhoneMessage_BaselineDispatchOnly)->Unit(benchmark::kMicrosecond);
 
 void RunWrite(benchmark::State& State, bool SyncMode)
 {
@@ -98,16 +98,16 @@ void RunWrite(benchmark::State& State, bool SyncMode)
     EndWorld(W);
 }
 
-void BM_HookSwitchWriteSync(benchmark::State& State)
+void BM_HookSwitchWrite_Sync(benchmark::State& State)
 {
     RunWrite(State, true);
 }
-BENCHMARK(BM_HookSwitchWriteSync)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HookSwitchWrite_Sync)->Unit(benchmark::kMicrosecond);
 
-void BM_HookSwitchWriteAsync(benchmark::State& State)
+void BM_HookSwitchWrite_BaselineAsync(benchmark::State& State)
 {
     RunWrite(State, false);
 }
-BENCHMARK(BM_HookSwitchWriteAsync)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HookSwitchWrite_BaselineAsync)->Unit(benchmark::kMicrosecond);
 
 } // namespace

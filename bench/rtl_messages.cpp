@@ -21,7 +21,7 @@ constexpr int Batch = 1000;
 
 // ---- post and dispatch on one thread ---------------------------------------
 
-void BM_PostDispatch(benchmark::State& State)
+void BM_PostDispatch_Loop(benchmark::State& State)
 {
     Application()->SetMainThread();
     int64_t Sum = 0;
@@ -34,7 +34,7 @@ void BM_PostDispatch(benchmark::State& State)
     DeallocateHWnd(Wnd);
     State.SetItemsProcessed(State.iterations() * Batch);
 }
-BENCHMARK(BM_PostDispatch);
+BENCHMARK(BM_PostDispatch_Loop);
 
 // The hand-off a minimal loop would do: a locked deque of messages, a
 // condition variable, and a handler called through std::function.
@@ -73,7 +73,7 @@ struct TBareQueue {
     }
 };
 
-void BM_Baseline_PostDispatch(benchmark::State& State)
+void BM_PostDispatch_Baseline(benchmark::State& State)
 {
     TBareQueue Q;
     int64_t Sum = 0;
@@ -85,11 +85,11 @@ void BM_Baseline_PostDispatch(benchmark::State& State)
     benchmark::DoNotOptimize(Sum);
     State.SetItemsProcessed(State.iterations() * Batch);
 }
-BENCHMARK(BM_Baseline_PostDispatch);
+BENCHMARK(BM_PostDispatch_Baseline);
 
 // ---- cross-thread send round trip -----------------------------------------
 
-void BM_SendMessageRoundTrip(benchmark::State& State)
+void BM_SendRoundTrip_Loop(benchmark::State& State)
 {
     HWND Wnd = 0;
     TOwnedHandle Ready(CreateEvent(true, false));
@@ -108,10 +108,10 @@ void BM_SendMessageRoundTrip(benchmark::State& State)
     Pump.join();
     State.SetItemsProcessed(State.iterations());
 }
-BENCHMARK(BM_SendMessageRoundTrip)->UseRealTime();
+BENCHMARK(BM_SendRoundTrip_Loop)->UseRealTime();
 
 // A request slot and a reply slot, each a mutex + condition variable.
-void BM_Baseline_SendRoundTrip(benchmark::State& State)
+void BM_SendRoundTrip_Baseline(benchmark::State& State)
 {
     std::mutex Lock;
     std::condition_variable RequestCv, ReplyCv;
@@ -156,6 +156,6 @@ void BM_Baseline_SendRoundTrip(benchmark::State& State)
     benchmark::DoNotOptimize(v);
     State.SetItemsProcessed(State.iterations());
 }
-BENCHMARK(BM_Baseline_SendRoundTrip)->UseRealTime();
+BENCHMARK(BM_SendRoundTrip_Baseline)->UseRealTime();
 
 } // namespace

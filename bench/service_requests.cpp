@@ -39,7 +39,7 @@ struct TSession {
     }
 };
 
-void BM_HoldAndUnholdThroughTheService(benchmark::State& State)
+void BM_ServiceRequest_HoldUnhold(benchmark::State& State)
 {
     TSession s;
     LINEMESSAGE m;
@@ -54,9 +54,9 @@ void BM_HoldAndUnholdThroughTheService(benchmark::State& State)
     }
     State.SetItemsProcessed(State.iterations() * 2);
 }
-BENCHMARK(BM_HoldAndUnholdThroughTheService);
+BENCHMARK(BM_ServiceRequest_HoldUnhold);
 
-void BM_BaselineMutexQueue(benchmark::State& State)
+void BM_ServiceRequest_Baseline(benchmark::State& State)
 {
     std::mutex Lock;
     std::deque<LINEMESSAGE> Queue;
@@ -78,9 +78,9 @@ void BM_BaselineMutexQueue(benchmark::State& State)
     }
     State.SetItemsProcessed(State.iterations() * 2);
 }
-BENCHMARK(BM_BaselineMutexQueue);
+BENCHMARK(BM_ServiceRequest_Baseline);
 
-void BM_CallStatusQuery(benchmark::State& State)
+void BM_ServiceQuery_CallStatus(benchmark::State& State)
 {
     TSession s;
     alignas(4) uint8_t Block[1024] = {};
@@ -88,6 +88,6 @@ void BM_CallStatusQuery(benchmark::State& State)
     std::memcpy(Block, &Total, 4);
     for (auto _ : State) benchmark::DoNotOptimize(lineGetCallStatus(s.Call, reinterpret_cast<LPLINECALLSTATUS>(Block)));
 }
-BENCHMARK(BM_CallStatusQuery);
+BENCHMARK(BM_ServiceQuery_CallStatus);
 
 }  // namespace

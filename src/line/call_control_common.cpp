@@ -4,6 +4,8 @@
 
 #include "kxtapi/line/line.h"
 
+#include "line/abandoned_requests.h"
+
 #include "kxtapi/rtl/format.h"
 #include "kxtapi/session/application.h"
 #include "kxtapi/session/errors.h"
@@ -20,10 +22,13 @@ void TTapiLine::CheckCallListed(const TTapiCall* Call, const std::string& Msg) c
     if (!HasCall(Call)) throw Exception(Msg);
 }
 
-void TTapiLine::Handle_Reply(uint32_t /*RequestID*/, uint32_t ReplyCode, TTapiRequest* Request)
+void TTapiLine::Handle_Reply(uint32_t RequestID, uint32_t ReplyCode, TTapiRequest* Request)
 {
     if (Request == nullptr) return;
     TEventScope Scope(*this);
+    // The reply to a request whose SyncMode wait gave up: the calls it
+    // created are ended, the others are handled as ever.
+    if (FAbandoned->Take(RequestID)) EndAbandonedCalls(RequestID, DetachCreatedCalls(Request));
     if ((Request->Kind == lrkMakeCall || Request->Kind == lrkUnpark) && ReplyCode == 0) {
         if (auto* Call = dynamic_cast<TTapiCall*>(Request->Objects[0]); Call != nullptr && !Call->FFreePending) {
             Call->Update_CallStatus();
@@ -37,12 +42,20 @@ void TTapiLine::Handle_Reply(uint32_t /*RequestID*/, uint32_t ReplyCode, TTapiRe
         FreeBadCall(Call);
         if (!Call->FFreePending) DeallocateIdleCall(Call);
     }
+    if (ReplyCode != 0 && IsAutoDrop(Request))
+        if (auto* Call = dynamic_cast<TTapiCall*>(Request->Objects[0])) AutoDropFailed(Call, ReplyCode);
 }
 
-void TTapiLine::Handle_Timeout(uint32_t /*RequestID*/, TTapiRequest* Request)
+void TTapiLine::Handle_Timeout(uint32_t RequestID, TTapiRequest* Request)
 {
     if (Request == nullptr) return;
     TEventScope Scope(*this);
+    // The service may still carry the request out and write the new calls'
+    // handles: their objects are kept, out of sight, until the reply comes.
+    if (std::vector<TTapiCall*> Created = DetachCreatedCalls(Request); !Created.empty())
+        NoteAbandoned(RequestID, Created);
+    else
+        FAbandoned->Take(RequestID);
     bool Freed[3] = {false, false, false};
     for (int Slot = 2; Slot >= 0; --Slot) {
         auto* Call = dynamic_cast<TTapiCall*>(Request->Objects[Slot]);
@@ -55,6 +68,8 @@ void TTapiLine::Handle_Timeout(uint32_t /*RequestID*/, TTapiRequest* Request)
         if (Call == nullptr || Freed[Slot] || Call->FFreePending) continue;
         DeallocateIdleCall(Call);
     }
+    if (IsAutoDrop(Request))
+        if (auto* Call = dynamic_cast<TTapiCall*>(Request->Objects[0])) AutoDropFailed(Call, LINEERR_OPERATIONFAILED);
 }
 
 } // namespace kxtapi

@@ -3,6 +3,8 @@
 
 #include "kxtapi/line/line.h"
 
+#include "line/abandoned_requests.h"
+
 namespace kxtapi {
 
 bool TTapiLine::HasCall(const TTapiCall* Call) const
@@ -95,6 +97,7 @@ void TTapiLine::RemoveCall(TTapiCall* Call)
         FCalls.Remove(Call);
     }
     FUnboundCalls.Remove(Call);
+    FAbandoned->Forget(Call);
     PurgeReferences(Call);
 }
 

@@ -1,5 +1,4 @@
-// TTapiLine: LINE_CALLSTATE and the call events it raises, and the timed
-// clean-up of disconnected and idle calls.
+// TTapiLine: LINE_CALLSTATE and the call events it raises.
 
 #include "kxtapi/line/line.h"
 
@@ -66,124 +65,74 @@ void TTapiLine::Handle_CallState(uint32_t hCall, uint32_t CallState, uint32_t St
 void TTapiLine::Trigger_CallState(TTapiCall* Call, uint32_t CallState, uint32_t /*StateDetail*/,
                                   uint32_t /*Privilege*/)
 {
-    FireEvent(OnCallState, this, Call, CallState);
+    FireNamedEvent("OnCallState", OnCallState, this, Call, CallState);
     if (Call->FFreePending) return;
     const TTapiCallEvent* Event = nullptr;
+    const char* Name = nullptr;
     switch (CallState) {
-    case LINECALLSTATE_IDLE: Event = &OnIdle; break;
-    case LINECALLSTATE_OFFERING: Event = &OnOffering; break;
-    case LINECALLSTATE_ACCEPTED: Event = &OnAccepted; break;
-    case LINECALLSTATE_DIALTONE: Event = &OnDialtone; break;
-    case LINECALLSTATE_DIALING: Event = &OnDialing; break;
-    case LINECALLSTATE_RINGBACK: Event = &OnRingback; break;
-    case LINECALLSTATE_BUSY: Event = &OnBusy; break;
-    case LINECALLSTATE_SPECIALINFO: Event = &OnSpecialInfo; break;
-    case LINECALLSTATE_CONNECTED: Event = &OnConnected; break;
-    case LINECALLSTATE_PROCEEDING: Event = &OnProceeding; break;
-    case LINECALLSTATE_ONHOLD: Event = &OnHold; break;
-    case LINECALLSTATE_CONFERENCED: Event = &OnConferenced; break;
-    case LINECALLSTATE_ONHOLDPENDCONF: Event = &OnHoldPendConf; break;
-    case LINECALLSTATE_ONHOLDPENDTRANSFER: Event = &OnPendTransfer; break;
-    case LINECALLSTATE_DISCONNECTED: Event = &OnDisconnected; break;
+    case LINECALLSTATE_IDLE: Event = &OnIdle; Name = "OnIdle"; break;
+    case LINECALLSTATE_OFFERING: Event = &OnOffering; Name = "OnOffering"; break;
+    case LINECALLSTATE_ACCEPTED: Event = &OnAccepted; Name = "OnAccepted"; break;
+    case LINECALLSTATE_DIALTONE: Event = &OnDialtone; Name = "OnDialtone"; break;
+    case LINECALLSTATE_DIALING: Event = &OnDialing; Name = "OnDialing"; break;
+    case LINECALLSTATE_RINGBACK: Event = &OnRingback; Name = "OnRingback"; break;
+    case LINECALLSTATE_BUSY: Event = &OnBusy; Name = "OnBusy"; break;
+    case LINECALLSTATE_SPECIALINFO: Event = &OnSpecialInfo; Name = "OnSpecialInfo"; break;
+    case LINECALLSTATE_CONNECTED: Event = &OnConnected; Name = "OnConnected"; break;
+    case LINECALLSTATE_PROCEEDING: Event = &OnProceeding; Name = "OnProceeding"; break;
+    case LINECALLSTATE_ONHOLD: Event = &OnHold; Name = "OnHold"; break;
+    case LINECALLSTATE_CONFERENCED: Event = &OnConferenced; Name = "OnConferenced"; break;
+    case LINECALLSTATE_ONHOLDPENDCONF: Event = &OnHoldPendConf; Name = "OnHoldPendConf"; break;
+    case LINECALLSTATE_ONHOLDPENDTRANSFER: Event = &OnPendTransfer; Name = "OnPendTransfer"; break;
+    case LINECALLSTATE_DISCONNECTED: Event = &OnDisconnected; Name = "OnDisconnected"; break;
     default: break;
     }
-    if (Event != nullptr) FireEvent(*Event, this, Call);
+    if (Event != nullptr) FireNamedEvent(Name, *Event, this, Call);
 }
 
 void TTapiLine::Trigger_CallPrivilege(TTapiCall* Call, uint32_t Privilege)
 {
-    FireEvent(OnCallPrivilege, this, Call, Privilege);
+    FireNamedEvent("OnCallPrivilege", OnCallPrivilege, this, Call, Privilege);
 }
 
 void TTapiLine::Trigger_CallInfo(TTapiCall* Call, uint32_t InfoState)
 {
-    FireEvent(OnCallInfo, this, Call, InfoState);
-    const std::pair<uint32_t, TTapiCallEvent*> PartyEvents[] = {
-        {LINECALLINFOSTATE_CALLERID, &OnCallerID},
-        {LINECALLINFOSTATE_CALLEDID, &OnCalledID},
-        {LINECALLINFOSTATE_CONNECTEDID, &OnConnectedID},
-        {LINECALLINFOSTATE_REDIRECTIONID, &OnRedirectionID},
-        {LINECALLINFOSTATE_REDIRECTINGID, &OnRedirectingID},
+    FireNamedEvent("OnCallInfo", OnCallInfo, this, Call, InfoState);
+    const struct {
+        uint32_t Bit;
+        TTapiCallEvent* Event;
+        const char* Name;
+    } PartyEvents[] = {
+        {LINECALLINFOSTATE_CALLERID, &OnCallerID, "OnCallerID"},
+        {LINECALLINFOSTATE_CALLEDID, &OnCalledID, "OnCalledID"},
+        {LINECALLINFOSTATE_CONNECTEDID, &OnConnectedID, "OnConnectedID"},
+        {LINECALLINFOSTATE_REDIRECTIONID, &OnRedirectionID, "OnRedirectionID"},
+        {LINECALLINFOSTATE_REDIRECTINGID, &OnRedirectingID, "OnRedirectingID"},
     };
-    for (const auto& [Bit, Event] : PartyEvents) {
+    for (const auto& [Bit, Event, Name] : PartyEvents) {
         if (Call->FFreePending) return;
-        if (InfoState & Bit) FireEvent(*Event, this, Call);
+        if (InfoState & Bit) FireNamedEvent(Name, *Event, this, Call);
     }
 }
 
 void TTapiLine::Trigger_IdleCall(TTapiCall* Call)
 {
-    FireEvent(OnCallDeallocate, this, Call);
+    FireNamedEvent("OnCallDeallocate", OnCallDeallocate, this, Call);
 }
 
 void TTapiLine::Trigger_NewCall(TTapiCall* Call)
 {
-    FireEvent(OnNewCall, this, Call);
+    FireNamedEvent("OnNewCall", OnNewCall, this, Call);
 }
 
 void TTapiLine::Trigger_CallBegin(TTapiCall* Call)
 {
-    FireEvent(OnCallBegin, this, Call);
+    FireNamedEvent("OnCallBegin", OnCallBegin, this, Call);
 }
 
 void TTapiLine::Trigger_CallEnd(TTapiCall* Call)
 {
-    FireEvent(OnCallEnd, this, Call);
-}
-
-// --- Clean-up -----------------------------------------------------------------------
-
-void TTapiLine::FreeBadCall(TTapiCall* Call)
-{
-    if (Call == nullptr || Call->FFreePending) return;
-    if (FUnboundCalls.IndexOf(Call) < 0 || Call->Valid() || Call->PendingRequest() != 0) return;
-    FreeCall(Call);
-}
-
-void TTapiLine::AddCleanupTerm(TTapiCall* Call, uint32_t Kind, int32_t DelayMs)
-{
-    TListLock Lock(Terms, INFINITE);
-    TTapiRequest* Term = Terms.AddRequest(Terms.GetUniqueID(), static_cast<uint32_t>(DelayMs));
-    Term->Kind = Kind;
-    Term->Objects[0] = Call;
-}
-
-void TTapiLine::DeallocateIdleCall(TTapiCall* Call)
-{
-    const int32_t Delay = FOptions->AutoFreeIdleCalls;
-    if (Delay == -1 || !HasCall(Call) || CallStateOf(Call) != LINECALLSTATE_IDLE || Call->PendingRequest() != 0)
-        return;
-    AddCleanupTerm(Call, lrkFreeIdleCall, Delay);
-}
-
-void TTapiLine::DropDiscCall(TTapiCall* Call)
-{
-    const int32_t Delay = FOptions->AutoDropDiscCalls;
-    if (Delay == -1 || !HasCall(Call) || CallStateOf(Call) != LINECALLSTATE_DISCONNECTED ||
-        Call->PendingRequest() != 0)
-        return;
-    AddCleanupTerm(Call, lrkDrop, Delay);
-}
-
-void TTapiLine::TermReached(uint32_t /*RequestID*/, TTapiRequest* Request)
-{
-    if (Request == nullptr) return;
-    TEventScope Scope(*this);
-    auto* Call = dynamic_cast<TTapiCall*>(Request->Objects[0]);
-    if (Call == nullptr || !HasCall(Call)) return;
-    if (Request->Kind == lrkDrop) {
-        if (CallStateOf(Call) != LINECALLSTATE_DISCONNECTED) return;
-        // A call released meanwhile refuses the drop; the scan goes on.
-        try {
-            Call->Drop("");
-        } catch (const Exception&) {
-        }
-    } else if (Request->Kind == lrkFreeIdleCall) {
-        if (CallStateOf(Call) != LINECALLSTATE_IDLE || Call->PendingRequest() != 0) return;
-        RemoveCall(Call);
-        Trigger_IdleCall(Call);
-        FreeCall(Call);
-    }
+    FireNamedEvent("OnCallEnd", OnCallEnd, this, Call);
 }
 
 } // namespace kxtapi

@@ -25,6 +25,8 @@ TTapiCall* TTapiLine::GetOrCreateCall(uint32_t hCall)
     // it is deleted; its messages are dropped rather than adopted again.
     for (TTapiCall* Freed : FDeferredCalls)
         if (Freed->Get_Handle() == hCall) return nullptr;
+    // A call made by a request the program was told had failed.
+    if (AbandonedHandle(hCall)) return nullptr;
     if (!CheckNewCall(hCall)) return nullptr;
     return new TTapiCall(this, hCall);
 }
@@ -52,6 +54,7 @@ TTapiCall* TTapiLine::Handle_AppNewCall(uint32_t hCall)
         if (Call != nullptr) return Call;
         for (TTapiCall* Freed : FDeferredCalls)
             if (Freed->Get_Handle() == hCall) return nullptr;
+        if (AbandonedHandle(hCall)) return nullptr;
         if (!CheckNewCall(hCall)) return nullptr;
         Call = new TTapiCall(this, hCall);
     }

@@ -3,6 +3,8 @@
 
 #include "kxtapi/line/line.h"
 
+#include "line/abandoned_requests.h"
+
 #include "kxtapi/rtl/format.h"
 #include "kxtapi/session/application.h"
 #include "kxtapi/session/errors.h"
@@ -32,7 +34,8 @@ TTapiLine::TTapiLine(TComponent* AOwner)
       FOptions(new TTapiLineOptions),
       FPhoneDevice(new TTapiLinePhoneDevices(this, "tapi/phone")),
       FLocation(new TTapiSystemLocation),
-      FPrivileges(new TTapiLinePrivileges)
+      FPrivileges(new TTapiLinePrivileges),
+      FAbandoned(new TAbandonedRequests)
 {
     TSP.reset(new TTapiLineTSP(this));
     FPrivileges->Set_Owner(true);
@@ -53,6 +56,7 @@ TTapiLine::~TTapiLine()
     // they are deleted.
     for (TTapiCall* Call : std::vector<TTapiCall*>(FDeferredCalls)) delete Call;
     FDeferredCalls.clear();
+    ReleaseAbandoned();
     while (FCalls.Count() > 0) delete FCalls.Get(0);
     while (FUnboundCalls.Count() > 0) delete FUnboundCalls.Get(0);
     while (FAddresses.Count() > 0) delete FAddresses.Get(FAddresses.Count() - 1);

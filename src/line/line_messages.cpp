@@ -65,7 +65,7 @@ void TTapiLine::Handle_DevState(uint32_t State, uint32_t Detail1, uint32_t Detai
 void TTapiLine::Trigger_DeviceState(uint32_t State, uint32_t Detail1, uint32_t Detail2)
 {
     TTapiDevice::Trigger_DeviceState(State, Detail1, Detail2);
-    if (State & LINEDEVSTATE_RINGING) FireEvent(OnRing, this, Detail1, Detail2);
+    if (State & LINEDEVSTATE_RINGING) FireNamedEvent("OnRing", OnRing, this, Detail1, Detail2);
 }
 
 void TTapiLine::Handle_AddressState(uint32_t AddressID, uint32_t AddressState)
@@ -85,7 +85,7 @@ void TTapiLine::Handle_AddressState(uint32_t AddressID, uint32_t AddressState)
 
 void TTapiLine::Trigger_AddressState(TTapiAddress* Address, uint32_t State)
 {
-    FireEvent(OnAddressState, this, Address, State);
+    FireNamedEvent("OnAddressState", OnAddressState, this, Address, State);
 }
 
 void TTapiLine::Handle_CallInfo(uint32_t hCall, uint32_t InfoState)
@@ -93,7 +93,7 @@ void TTapiLine::Handle_CallInfo(uint32_t hCall, uint32_t InfoState)
     TTapiCall* Call = GetOrCreateCall(hCall);
     if (Call == nullptr) return;
     Call->Handle_CallInfo(InfoState);
-    if (InfoState & LINECALLINFOSTATE_MEDIAMODE) FireEvent(OnMediaMode, this, Call);
+    if (InfoState & LINECALLINFOSTATE_MEDIAMODE) FireNamedEvent("OnMediaMode", OnMediaMode, this, Call);
     if (Call->FFreePending) return;
     Trigger_CallInfo(Call, InfoState);
 }
@@ -135,33 +135,33 @@ void TTapiLine::Handle_MonitorTone(uint32_t hCall, uint32_t AppSpecific)
 
 void TTapiLine::Trigger_Digit(TTapiCall* Call, uint32_t Digit, uint32_t /*DigitMode*/)
 {
-    FireEvent(OnDigit, this, Call, static_cast<char>(Digit & 0xFF));
+    FireNamedEvent("OnDigit", OnDigit, this, Call, static_cast<char>(Digit & 0xFF));
 }
 
 void TTapiLine::Trigger_MonitorMedia(TTapiCall* Call, uint32_t /*TickCount*/)
 {
-    FireEvent(OnMediaMode, this, Call);
+    FireNamedEvent("OnMediaMode", OnMediaMode, this, Call);
 }
 
 void TTapiLine::Trigger_Generate(TTapiCall* Call, uint32_t Termination)
 {
-    FireEvent(OnGenerate, this, Call, Termination);
+    FireNamedEvent("OnGenerate", OnGenerate, this, Call, Termination);
 }
 
 void TTapiLine::Trigger_GatherTerm(TTapiCall* Call, uint32_t Termination)
 {
     const std::string Digits = Call->Get_GatherDigits()->Get_Digits();
-    FireEvent(OnDigits, this, Call, Digits, Termination);
+    FireNamedEvent("OnDigits", OnDigits, this, Call, Digits, Termination);
 }
 
 void TTapiLine::Trigger_MonitorTone(TTapiCall* Call, uint32_t AppSpecific)
 {
-    FireEvent(OnTone, this, Call, AppSpecific);
+    FireNamedEvent("OnTone", OnTone, this, Call, AppSpecific);
 }
 
 void TTapiLine::Trigger_MonitorSilence(TTapiCall* Call)
 {
-    FireEvent(OnSilence, this, Call);
+    FireNamedEvent("OnSilence", OnSilence, this, Call);
 }
 
 } // namespace kxtapi

@@ -79,6 +79,8 @@ void TTapiLine::ReleaseLine(bool CloseHandle)
         Requests.Clear();
     }
     for (TTapiCall* Call : Creating) FreeBadCall(Call);
+    // Closing cancels the handle writes the kept calls were waiting for.
+    ReleaseAbandoned();
     {
         TListLock Lock(Terms, INFINITE);
         Terms.Clear();

@@ -34,6 +34,7 @@ struct TSimPairState {
     bool Rts = false;
     bool Breaking = false;
     bool Receiving = true;
+    bool HungUp = false;   // HangUp was called: far-end waits end
     std::string Received;
     DCB NearDcb;
 
@@ -370,7 +371,18 @@ void TSimulatedPair::HangUp()
         std::lock_guard<std::mutex> L(FState->NearMutex);
         FState->Gone = true;
     }
+    {
+        std::lock_guard<std::mutex> P(FState->Mutex);
+        FState->HungUp = true;
+    }
+    FState->Changed.notify_all();
     if (auto near = FState->CurrentNear()) near->FarHangUp();
+}
+
+bool TSimulatedPair::HungUp() const
+{
+    std::lock_guard<std::mutex> P(FState->Mutex);
+    return FState->HungUp;
 }
 
 bool TSimulatedPair::DTR() const
@@ -409,7 +421,8 @@ bool TSimulatedPair::WaitReceived(size_t Count, uint32_t TimeoutMs) const
 {
     std::unique_lock<std::mutex> P(FState->Mutex);
     return FState->Changed.wait_for(P, std::chrono::milliseconds(TimeoutMs),
-                                    [&] { return FState->Received.size() >= Count; });
+                                    [&] { return FState->Received.size() >= Count || FState->HungUp; }) &&
+           FState->Received.size() >= Count;
 }
 
 void TSimulatedPair::SetReceiving(bool On)

@@ -43,24 +43,24 @@ void TTapiAppl::SetEnabled(bool Value)
 
 void TTapiAppl::Handle_DeviceCreate(const std::string& DeviceClass, uint32_t DeviceID)
 {
-    if (AnsiSameText(DeviceClass, "tapi/line")) FireEvent(OnLineCreate, this, DeviceID);
-    else if (AnsiSameText(DeviceClass, "tapi/phone")) FireEvent(OnPhoneCreate, this, DeviceID);
+    if (AnsiSameText(DeviceClass, "tapi/line")) FireNamedEvent("OnLineCreate", OnLineCreate, this, DeviceID);
+    else if (AnsiSameText(DeviceClass, "tapi/phone")) FireNamedEvent("OnPhoneCreate", OnPhoneCreate, this, DeviceID);
 }
 
 void TTapiAppl::Handle_DeviceRemove(const std::string& DeviceClass, uint32_t DeviceID)
 {
-    if (AnsiSameText(DeviceClass, "tapi/line")) FireEvent(OnLineRemove, this, DeviceID);
-    else if (AnsiSameText(DeviceClass, "tapi/phone")) FireEvent(OnPhoneRemove, this, DeviceID);
+    if (AnsiSameText(DeviceClass, "tapi/line")) FireNamedEvent("OnLineRemove", OnLineRemove, this, DeviceID);
+    else if (AnsiSameText(DeviceClass, "tapi/phone")) FireNamedEvent("OnPhoneRemove", OnPhoneRemove, this, DeviceID);
 }
 
 void TTapiAppl::Trigger_Initialize()
 {
-    FireEvent(OnInitialize, this);
+    FireNamedEvent("OnInitialize", OnInitialize, this);
 }
 
 void TTapiAppl::Trigger_Shutdown()
 {
-    FireEvent(OnShutdown, this);
+    FireNamedEvent("OnShutdown", OnShutdown, this);
 }
 
 void TTapiAppl::Set_ApplName(const std::string& Value)

@@ -357,7 +357,7 @@ bool TTapiApplication::IsRegisteredOther(const TTapiComponent* Component) const
 
 void TTapiApplication::RaiseInitialize()
 {
-    Guarded([&] { FireEvent(OnInitialize, this); });
+    Guarded([&] { FireNamedEvent("OnInitialize", OnInitialize, this); });
     for (TTapiComponent* C : OthersSnapshot()) {
         if (!IsRegisteredOther(C)) continue;
         if (auto* Appl = dynamic_cast<TTapiAppl*>(C)) Guarded([&] { Appl->Trigger_Initialize(); });
@@ -366,7 +366,7 @@ void TTapiApplication::RaiseInitialize()
 
 void TTapiApplication::RaiseShutdown()
 {
-    Guarded([&] { FireEvent(OnShutdown, this); });
+    Guarded([&] { FireNamedEvent("OnShutdown", OnShutdown, this); });
     for (TTapiComponent* C : OthersSnapshot()) {
         if (!IsRegisteredOther(C)) continue;
         if (auto* Appl = dynamic_cast<TTapiAppl*>(C)) Guarded([&] { Appl->Trigger_Shutdown(); });

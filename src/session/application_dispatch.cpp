@@ -7,6 +7,7 @@
 #include "kxtapi/session/callback_registry.h"
 #include "kxtapi/session/device.h"
 #include "kxtapi/tapi/message_ids.h"
+#include "session/event_errors.h"
 
 #include <vector>
 
@@ -42,6 +43,9 @@ void TTapiApplication::WindowProc(TMessage& Message)
         }
         Message.Result = DefWindowProc(WindowHandle, Message.Msg, Message.WParam, Message.LParam);
     } catch (const Exception&) {
+        // Swallowed, as the framework's handled errors are; the program's
+        // exception hook still hears of it.
+        detail::ReportEventException();
         Message.Result = DefWindowProc(WindowHandle, Message.Msg, Message.WParam, Message.LParam);
     }
 }
@@ -63,7 +67,12 @@ bool TTapiApplication::ProcessTapiMessage()
     }
     // Dispatched outside the lock: the event thread keeps queueing while a
     // handler runs, and a nested dispatch takes the next record.
-    Dispatch(Item);
+    try {
+        Dispatch(Item);
+    } catch (const Exception&) {
+        detail::NoteDispatchException(Item, FindCallbackInstance(Item.Msg.dwCallbackInstance));
+        throw;
+    }
     return true;
 }
 
@@ -114,9 +123,14 @@ void TTapiApplication::DeviceListChanged(bool Line, const LINEMESSAGE& m)
         Rebuilt = true;
         const TTapiDeviceEvent& Event =
             Line ? (Created ? OnLineCreate : OnLineRemove) : (Created ? OnPhoneCreate : OnPhoneRemove);
-        FireEvent(Event, this, P1);
+        const char* Name = Line ? (Created ? "OnLineCreate" : "OnLineRemove")
+                                : (Created ? "OnPhoneCreate" : "OnPhoneRemove");
+        FireNamedEvent(Name, Event, this, P1);
         ForwardDeviceEvent(Line, Created, P1);
     } catch (...) {
+        // Swallowed whatever it is; the program's exception hook hears of it.
+        detail::NoteDispatchException(TTapiMsgStackItem{Line, m}, this);
+        detail::ReportEventException();
         if (!Rebuilt) return;
     }
     // Every enabled device of the kind learns of the change, in list order.
@@ -144,7 +158,14 @@ void TTapiApplication::TimerEventProc()
                 continue;
             }
             TTapiDevice* Device = List->Get_Items(i);
-            if (Device->Get_Active()) Device->Handle_InternalTimer(Tick);
+            if (!Device->Get_Active()) continue;
+            const uint32_t Cookie = Device->Get_CallbackInstance();
+            try {
+                Device->Handle_InternalTimer(Tick);
+            } catch (const Exception&) {
+                detail::NoteTickException(Device, Cookie);
+                throw;
+            }
         }
     }
 }

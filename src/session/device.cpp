@@ -133,7 +133,7 @@ void TTapiDevice::Handle_DeviceRemove(uint32_t ADeviceID)
 {
     if (!Available || static_cast<int32_t>(ADeviceID) != DeviceID || DeviceID < 0) return;
     Done();
-    FireEvent(OnDeviceRemove, this);
+    FireNamedEvent("OnDeviceRemove", OnDeviceRemove, this);
 }
 
 void TTapiDevice::Handle_TapiMessage(uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {}
@@ -145,22 +145,22 @@ void TTapiDevice::Handle_DevState(uint32_t State, uint32_t Detail1, uint32_t Det
 
 void TTapiDevice::Trigger_DeviceState(uint32_t State, uint32_t Detail1, uint32_t Detail2)
 {
-    FireEvent(OnDeviceState, this, State, Detail1, Detail2);
+    FireNamedEvent("OnDeviceState", OnDeviceState, this, State, Detail1, Detail2);
 }
 
 void TTapiDevice::Trigger_DeviceClose()
 {
-    FireEvent(OnDeviceClose, this);
+    FireNamedEvent("OnDeviceClose", OnDeviceClose, this);
 }
 
 void TTapiDevice::Trigger_TapiReinit()
 {
-    FireEvent(OnTapiReinit, this);
+    FireNamedEvent("OnTapiReinit", OnTapiReinit, this);
 }
 
 void TTapiDevice::Trigger_TapiMessage(uint32_t MessageID, uint32_t Param1, uint32_t Param2, uint32_t Param3)
 {
-    FireEvent(OnTapiMessage, this, MessageID, Param1, Param2, Param3);
+    FireNamedEvent("OnTapiMessage", OnTapiMessage, this, MessageID, Param1, Param2, Param3);
 }
 
 void TTapiDevice::Set_DeviceID(int32_t Value)

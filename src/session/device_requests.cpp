@@ -55,12 +55,12 @@ void TTapiDevice::TermReached(uint32_t, TTapiRequest*) {}
 
 void TTapiDevice::Trigger_TapiReply(uint32_t RequestID, uint32_t ReplyCode)
 {
-    FireEvent(OnTapiReply, this, RequestID, ReplyCode);
+    FireNamedEvent("OnTapiReply", OnTapiReply, this, RequestID, ReplyCode);
 }
 
 void TTapiDevice::Trigger_TapiTimeout(uint32_t RequestID, TTapiRequest* /*Request*/)
 {
-    FireEvent(OnTapiTimeout, this, RequestID);
+    FireNamedEvent("OnTapiTimeout", OnTapiTimeout, this, RequestID);
 }
 
 bool TTapiDevice::ExpireRequests(TTapiRequestList& List, uint32_t Tick, bool IsTerms)
@@ -141,20 +141,30 @@ uint32_t TTapiDevice::AwaitRequest(uint32_t Result)
         if (TapiComponentAlive(Cookie, this)) DispatchReply(Result);
         return Code;
     } catch (const ETapiError&) {
-        if (TapiComponentAlive(Cookie, this)) DispatchReply(Result);
+        if (TapiComponentAlive(Cookie, this)) {
+            DispatchReply(Result);
+            // Still filed: the wait gave up (no reply in time). The program
+            // now believes the request failed, so its late reply must not
+            // bring it anything.
+            if (TapiComponentAlive(Cookie, this) && RequestFiled(Result)) AbandonRequest(Result);
+        }
         throw;
     }
 }
 
+bool TTapiDevice::RequestFiled(uint32_t RequestID)
+{
+    TListLock Lock(Requests, INFINITE);
+    return Requests.IndexOfID(static_cast<int32_t>(RequestID)) >= 0;
+}
+
+void TTapiDevice::AbandonRequest(uint32_t /*RequestID*/) {}
+
 void TTapiDevice::DispatchReply(uint32_t RequestID)
 {
     const uint32_t Cookie = Get_CallbackInstance();
-    auto Pending = [&] {
-        TListLock Lock(Requests, INFINITE);
-        return Requests.IndexOfID(static_cast<int32_t>(RequestID)) >= 0;
-    };
     // Oldest first, so the messages before the reply keep their order.
-    while (Pending() && TapiApplication->ProcessTapiMessage()) {
+    while (RequestFiled(RequestID) && TapiApplication->ProcessTapiMessage()) {
         if (!TapiComponentAlive(Cookie, this)) return;
     }
 }

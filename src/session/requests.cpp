@@ -34,6 +34,8 @@ void TTapiRequest::Set_Object(int Index, TObject* Value)
 
 bool TTapiRequest::Expired(uint32_t Tick) const noexcept
 {
+    // StartTick after Tick would read as a wrapped, enormous age.
+    if (static_cast<int32_t>(Tick - StartTick) < 0) return false;
     return Timeout != 0 && TickElapsed(StartTick, Timeout, Tick);
 }
 

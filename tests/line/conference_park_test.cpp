@@ -93,7 +93,9 @@ TEST_P(ConferenceParkTest, AFailedConferenceFreesBothNewCalls)
                   static_cast<uint32_t>(LINEERR_OPERATIONFAILED));
     else
         Call->SetupConference(Conf, Consult);
-    if (!Sync()) EXPECT_EQ(A.Get_UnboundCalls()->Count(), 2) << "the request is still pending";
+    if (!Sync()) {
+        EXPECT_EQ(A.Get_UnboundCalls()->Count(), 2) << "the request is still pending";
+    }
     Tick(1000);
     EXPECT_TRUE(Log.Has("Timeout"));
     EXPECT_EQ(A.Get_UnboundCalls()->Count(), 0);
@@ -169,7 +171,9 @@ TEST_P(ConferenceParkTest, RedirectAnOfferedCall)
     ASSERT_NE(Call, nullptr);
     const sim::TSimCallID Id = Sim.LastCall(0);
     Call->Redirect("202");
-    if (!Sync()) EXPECT_EQ(A.Get_Requests()->Get(0)->Objects[0], &A);
+    if (!Sync()) {
+        EXPECT_EQ(A.Get_Requests()->Get(0)->Objects[0], &A);
+    }
     EXPECT_NE(AwaitNewCall(B, LINECALLSTATE_OFFERING), nullptr);
     EXPECT_TRUE(Await(Call, LINECALLSTATE_IDLE));
     EXPECT_EQ(SimCall(Id).RedirectedTo, "202");

@@ -13,7 +13,9 @@ TEST_P(HoldTransferTest, HoldUnholdAndSwapHold)
     TTapiCall* First = ConnectedCall("5550100");
     ASSERT_NE(First, nullptr);
     First->Hold();
-    if (!Sync()) EXPECT_EQ(First->PendingRequest(), static_cast<uint32_t>(lrkHold));
+    if (!Sync()) {
+        EXPECT_EQ(First->PendingRequest(), static_cast<uint32_t>(lrkHold));
+    }
     ASSERT_TRUE(Await(First, LINECALLSTATE_ONHOLD));
     EXPECT_TRUE(Log.Has("Hold"));
     EXPECT_TRUE(First->IsHeld());

@@ -145,10 +145,14 @@ TEST_F(LocationList, HostileTranslateCapsAreReadOnlyInsideTheBlock)
         TTapiLocationList List;
         ASSERT_TRUE(List.Valid);
         const uint32_t Size = List.Get_TranslateCaps().Size();
-        if (c.Count >= 0) EXPECT_EQ(List.Count(), c.Count);
+        if (c.Count >= 0) {
+            EXPECT_EQ(List.Count(), c.Count);
+        }
         // A count far beyond the block: only the entries inside are made.
         EXPECT_LE(sizeof(LINETRANSLATECAPS) + static_cast<uint64_t>(List.Count()) * 68, Size);
-        if (List.Count() >= 3) EXPECT_EQ(List.Get(2)->LocationName, "Redmond");
+        if (List.Count() >= 3) {
+            EXPECT_EQ(List.Get(2)->LocationName, "Redmond");
+        }
         for (int i = 0; i < List.Count(); ++i) EXPECT_LE(List.Get(i)->LocationName.size(), Size);
     }
     // A provider asking for almost 4 GiB gets no buffer of that size.

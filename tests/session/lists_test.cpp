@@ -128,6 +128,10 @@ TEST(RequestTest, ExpiryIsMeasuredOnTheDifferenceAcrossTheWrap)
         EXPECT_FALSE(Never.Expired(t));
         EXPECT_FALSE(Infinite.Expired(t));
     }
+    // A request made after the tick a scan read (by a handler of that scan)
+    // has not aged at all, across the wrap too.
+    EXPECT_FALSE(r.Expired(0xFFFFFF00 - 1));
+    EXPECT_FALSE(r.Expired(0xFFFFFF00 - 0x7FFFFFFF));
 }
 
 TEST(MessageStackTest, FirstInFirstOutWithOwnedCopies)

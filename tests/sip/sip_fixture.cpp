@@ -67,23 +67,33 @@ void SipTest::ResetSession()
 
 void SipTest::Configure(std::vector<TSipLineSpec>& Lines, bool SimulatedSwitch)
 {
-    std::ostringstream j;
-    j << "{\"simulated_switch\": " << (SimulatedSwitch ? "true" : "false") << ", \"sip\": {\"accounts\": [";
-    for (size_t i = 0; i < Lines.size(); ++i) {
-        TSipLineSpec& l = Lines[i];
-        l.Port = FreePort();
-        uint16_t Rtp = FreePortRange(64);
-        j << (i ? ", " : "") << "{\"line_name\": \"" << l.Name << "\", \"user\": \"" << l.User
-          << "\", \"domain\": \"127.0.0.1\", \"listen\": \"127.0.0.1:" << l.Port << "\", \"rtp_ports\": \"" << Rtp
-          << "-" << Rtp + 63 << "\", \"display_name\": \"" << l.Name << "\"";
-        if (!l.Registrar.empty()) j << ", \"registrar\": \"" << l.Registrar << "\"";
-        if (!l.Password.empty()) j << ", \"password\": \"" << l.Password << "\"";
-        if (!l.Extra.empty()) j << ", " << l.Extra;
-        j << "}";
+    // Ports are found free before the library binds them, so a test running
+    // beside this one may take one in between: try again with fresh ports.
+    for (int Attempt = 1;; ++Attempt) {
+        std::ostringstream j;
+        j << "{\"simulated_switch\": " << (SimulatedSwitch ? "true" : "false") << ", \"sip\": {\"accounts\": [";
+        for (size_t i = 0; i < Lines.size(); ++i) {
+            TSipLineSpec& l = Lines[i];
+            l.Port = FreePort();
+            uint16_t Rtp = FreePortRange(64);
+            j << (i ? ", " : "") << "{\"line_name\": \"" << l.Name << "\", \"user\": \"" << l.User
+              << "\", \"domain\": \"127.0.0.1\", \"listen\": \"127.0.0.1:" << l.Port << "\", \"rtp_ports\": \""
+              << Rtp << "-" << Rtp + 63 << "\", \"display_name\": \"" << l.Name << "\"";
+            if (!l.Registrar.empty()) j << ", \"registrar\": \"" << l.Registrar << "\"";
+            if (!l.Password.empty()) j << ", \"password\": \"" << l.Password << "\"";
+            if (!l.Extra.empty()) j << ", " << l.Extra;
+            j << "}";
+        }
+        j << "]}}";
+        SetTelephonyConfigText(j.str());
+        try {
+            TapiApplication->Set_Active(true);
+            return;
+        } catch (const std::exception& e) {
+            if (Attempt == 5 || !std::strstr(e.what(), "Address already in use")) throw;
+            ResetSession();
+        }
     }
-    j << "]}}";
-    SetTelephonyConfigText(j.str());
-    TapiApplication->Set_Active(true);
 }
 
 void SipTest::Open(TTapiLine& Line, const std::string& Name)

@@ -43,14 +43,16 @@ bool Bindable(int Type, uint16_t Port)
     return Ok;
 }
 
-// A random even port in 20000-59998: several test processes look at once,
-// and the kernel's own choice (port 0) would hand out neighbours.
+// A random even port in 10000-32766: several test processes look at once,
+// and the kernel's own choice (port 0) would hand out neighbours. It stays
+// below the kernel's usual ephemeral range (32768 on), where any peer's
+// unbound socket may land on a port found free a moment before.
 uint16_t RandomEvenPort()
 {
     static uint32_t Seed = static_cast<uint32_t>(::getpid()) * 2654435761u ^
                            static_cast<uint32_t>(Clock::now().time_since_epoch().count());
     Seed = Seed * 1103515245u + 12345u;
-    return static_cast<uint16_t>(20000 + ((Seed >> 8) % 20000) * 2);
+    return static_cast<uint16_t>(10000 + ((Seed >> 8) % 11384) * 2);
 }
 
 }  // namespace
@@ -69,7 +71,7 @@ uint16_t FreePortRange(uint16_t Count)
 {
     for (int Try = 0; Try < 1000; ++Try) {
         uint16_t p = RandomEvenPort();
-        if (p + Count > 65000) continue;
+        if (p + Count > 32768) continue;
         bool Ok = true;
         for (uint16_t i = 0; i < Count && Ok; ++i) Ok = Bindable(SOCK_DGRAM, p + i);
         if (Ok) return p;

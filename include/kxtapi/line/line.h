@@ -18,8 +18,12 @@
 // OnCallPrivilege, then OnCallBegin or OnCallEnd. A call that stays
 // DISCONNECTED for Options.AutoDropDiscCalls ms is dropped; one that stays
 // IDLE for Options.AutoFreeIdleCalls ms is announced by OnCallDeallocate and
-// freed (-1 switches either off). Lookups by handle do not walk the lists,
-// so a message costs the same with one call or a thousand.
+// freed (-1 switches either off). An automatic drop that fails (a failed
+// reply, no reply in time, a refusal) is tried again after the same delay
+// while the call is still DISCONNECTED; when the service no longer knows the
+// call's handle (LINEERR_INVALCALLHANDLE) the call is announced by
+// OnCallDeallocate and freed. Lookups by handle do not walk the lists, so a
+// message costs the same with one call or a thousand.
 //
 // Freeing from event handlers. A handler frees a call with TTapiCall::Free()
 // and the line with TTapiLine::Free(), never with delete: while an event of
@@ -47,6 +51,15 @@
 // call comes back unbound and may be freed later (OnTapiReply tells); in
 // SyncMode a made or unparked call comes back bound and in Calls, and the
 // others with their handle, joining Calls with their first message.
+//
+// Late replies. Once the program has been told that such an operation
+// failed for want of a reply (OnTapiTimeout, or ETapiError
+// LINEERR_OPERATIONFAILED from a SyncMode wait), a reply that still comes
+// does not give it the calls: the line drops and deallocates every call the
+// late request created, raising no call event (OnTapiReply reports the
+// replies as it reports every reply), and the call objects it had made for
+// the request are gone from both lists from then on. The line remembers
+// the last 64 such requests; a reply later than that is treated as before.
 //
 // The media operations (GenerateDigits, GenerateCallTone, MonitorTones,
 // MonitorCallMedia) are carried out by TAPI at once: they file nothing and
@@ -78,6 +91,8 @@
 #include <vector>
 
 namespace kxtapi {
+
+class TAbandonedRequests;
 
 /// A line's options: ReplyTimeout (60000 ms) and SyncMode (true) of every
 /// device, and the delays of the automatic clean-up. All four are published.
@@ -209,8 +224,15 @@ public:
     /// freed when still unbound with nothing pending, or else queued for the
     /// idle clean-up.
     void Handle_Reply(uint32_t RequestID, uint32_t ReplyCode, TTapiRequest* Request) override;
-    /// An expired request: the same freeing and queueing for slots 2, 1, 0.
+    /// An expired request: the same freeing and queueing for slots 2, 1, 0,
+    /// except for the calls the request was creating, which leave the lists
+    /// and wait for a late reply (see "Late replies" above). An automatic
+    /// drop that expired is queued again.
     void Handle_Timeout(uint32_t RequestID, TTapiRequest* Request) override;
+    /// LINE_REPLY: a late reply to a request the program gave up on ends the
+    /// calls that request created; then as every device (Handle_Reply,
+    /// OnTapiReply).
+    void Handle_TapiReply(uint32_t RequestID, uint32_t ReplyCode) override;
     /// A clean-up term: kind 3 drops a call still DISCONNECTED, kind 8 frees
     /// a call still IDLE (OnCallDeallocate first).
     void TermReached(uint32_t RequestID, TTapiRequest* Request) override;
@@ -471,6 +493,33 @@ protected:
     /// Updates Location after a change of the translate settings.
     void UpdateLocation();
 
+    // Requests given up on (call_control_abandoned.cpp).
+    /// A SyncMode wait for RequestID gave up while the request is still
+    /// filed: the calls its reply would create are to be ended.
+    void AbandonRequest(uint32_t RequestID) override;
+    /// Takes the calls that Request creates out of the lists and its slots.
+    std::vector<TTapiCall*> DetachCreatedCalls(TTapiRequest* Request);
+    /// Notes Calls under RequestID, freeing what had to make room.
+    void NoteAbandoned(uint32_t RequestID, const std::vector<TTapiCall*>& Calls);
+    /// Ends each call a given-up request created: freed without a handle,
+    /// else dropped and deallocated (kept under RequestID until the drop lets
+    /// the deallocation through).
+    void EndAbandonedCalls(uint32_t RequestID, const std::vector<TTapiCall*>& Calls);
+    /// Whether hCall belongs to a call kept for a given-up request; tries
+    /// once more to let it go.
+    bool AbandonedHandle(uint32_t hCall);
+    /// Frees every kept call (the line closes or goes).
+    void ReleaseAbandoned() noexcept;
+
+    // The automatic drop (call_cleanup.cpp).
+    /// Drops Call for AutoDropDiscCalls, filed with the line in slot 1.
+    void AutoDrop(TTapiCall* Call);
+    /// What a failed automatic drop leads to: the call freed when its handle
+    /// is unknown, else the drop queued again.
+    void AutoDropFailed(TTapiCall* Call, uint32_t ErrorCode);
+    /// Whether Request is an automatic drop.
+    bool IsAutoDrop(const TTapiRequest* Request) const;
+
     TTapiAddressList FAddresses;
     TStringList FAddressNames;
     TTapiCallList FCalls;
@@ -513,6 +562,8 @@ private:
     std::unordered_set<const TTapiCall*> FListed;
     /// Reused for lineGetNewCalls on every call-state message.
     TVarBlock FNewCalls{CallListSize};
+    /// Requests given up on and the calls kept for them.
+    std::unique_ptr<TAbandonedRequests> FAbandoned;
 };
 
 } // namespace kxtapi

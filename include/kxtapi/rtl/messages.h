@@ -181,7 +181,9 @@ public:
     int PollFd();
 
     /// Receives the exceptions that escape handlers during dispatch; Sender is
-    /// the application.
+    /// the application. The telephony session also hands it the library
+    /// exceptions it swallows from event handlers, as ETapiEventError
+    /// (<kxtapi/session/events.h>).
     std::function<void(TObject* Sender, std::exception_ptr E)> OnException;
 
     /// Passes one exception to OnException or the default policy above.

@@ -64,6 +64,8 @@ public:
     /// The device vanishes: the open near end reports EV_ERR with CE_IOE and
     /// fails its I/O; later opens fail with ERROR_FILE_NOT_FOUND.
     void HangUp();
+    /// True once `HangUp` has been called.
+    bool HungUp() const;
 
     // ---- what the far end sees
     bool DTR() const;
@@ -74,7 +76,9 @@ public:
     std::string TakeReceived();
     size_t ReceivedCount() const;
     /// Waits up to TimeoutMs until at least Count bytes have been received
-    /// (and not taken); returns whether they have.
+    /// (and not taken); returns whether they have. A wait ends early once the
+    /// cable has been hung up (`HangUp`), so a thread relaying the far end
+    /// can be stopped.
     bool WaitReceived(size_t Count, uint32_t TimeoutMs) const;
     /// While false, the far end takes no bytes: the near end's output stays
     /// queued (its output count grows, writes block when the queue is full,

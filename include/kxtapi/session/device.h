@@ -226,6 +226,12 @@ protected:
     /// pending and messages are queued. Stops when a handler destroyed the
     /// device.
     void DispatchReply(uint32_t RequestID);
+    /// True while request RequestID is in Requests (its reply not handled).
+    bool RequestFiled(uint32_t RequestID);
+    /// A SyncMode wait for RequestID gave up while the request is still
+    /// filed: the program was told it failed. Does nothing here; a device
+    /// whose requests create objects undoes what a late reply would bring.
+    virtual void AbandonRequest(uint32_t RequestID);
 
     bool FActive = false;
     bool Available = false;

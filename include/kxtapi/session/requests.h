@@ -25,7 +25,9 @@ public:
 
     /// True once Timeout ms have passed since StartTick at Tick. The test is
     /// made on the difference, so it holds across the wrap of the 32-bit
-    /// tick. A Timeout of 0 or INFINITE (0xFFFFFFFF) never expires.
+    /// tick. A Timeout of 0 or INFINITE (0xFFFFFFFF) never expires, and
+    /// neither does a request made after Tick (by up to 2^31 ms): a scan that
+    /// read the tick before its handlers filed new requests leaves those alone.
     bool Expired(uint32_t Tick) const noexcept;
 
     int32_t ID;
