@@ -110,6 +110,43 @@ TEST(KxphoneShell, AWaitThatIsNotMetFailsInTimeAndTheShellGoesOn)
     EXPECT_FALSE(LinesWith(P.OutLines(), "no calls").empty());
 }
 
+TEST(KxphoneShell, CallsOtherProgramsAskForAreReceivedAndDialled)
+{
+    TProcess P(KxphonePath(), {"shell"});
+    P.Write(R"(request 555
+assist on
+request "+1 206 555 0100" "Address Book" Reception "call back"
+wait REQUEST
+open 0
+open 1
+line 0
+assist on dial
+request 202
+wait REQUEST
+wait OFFERING
+assist off
+request 203
+quit
+)");
+    P.CloseInput();
+    EXPECT_EQ(P.Wait(), 1) << "the requests without a recipient failed: " << P.Err();
+    const std::vector<std::string> Wanted = {
+        "receiving call requests",
+        "asked for a call to +1 206 555 0100",
+        "requests  --  REQUEST  number=\"+1 206 555 0100\"  app=\"Address Book\"  called=\"Reception\"  "
+        "comment=\"call back\"",
+        "receiving call requests; each is dialled from the current line",
+        "requests  --  REQUEST  number=\"202\"  app=\"\"  called=\"\"  comment=\"\"",
+        "call #1 to 202 as requested",
+        "Simulated Line 2  #2  OFFERING",
+        "no longer receiving call requests",
+    };
+    EXPECT_EQ(FoundInOrder(P.OutLines(), Wanted), Wanted.size()) << P.Out();
+    const std::string NoRecipient =
+        "error: no program is registered to place calls for others (\"assist on\" registers this one)\n";
+    EXPECT_EQ(P.Err(), NoRecipient + NoRecipient);
+}
+
 TEST(KxphoneShell, APhoneIsWorkedWhileTheSwitchPlaysItsUser)
 {
     TProcess P(KxphonePath(), {"shell"});

@@ -63,6 +63,11 @@ const std::vector<TShell::TCommand>& TShell::Commands()
          &TShell::CmdPhone},
         {"user", "ACTION PHONE ...", "act as the person at a simulated phone; \"help user\" lists the actions", 2,
          Any, &TShell::CmdUser},
+        {"assist", "on [dial] | off", "receive the calls other programs ask for (REQUEST events); with dial, "
+                                      "each is dialled from the current line", 1, 2, &TShell::CmdAssist},
+        {"request", "NUMBER [APP] [CALLED] [COMMENT]",
+         "ask the program registered for call requests to call NUMBER, as another program would", 1, 4,
+         &TShell::CmdRequest},
         {"wait", "EVENT [#CALL] [MS]", "wait for an event not yet waited for (5000 ms at most)", 1, 3,
          &TShell::CmdWait},
         {"sleep", "MS", "let events come for MS milliseconds", 1, 1, &TShell::CmdSleep},
@@ -77,6 +82,7 @@ TShell::TShell(TEventLoop& Loop, TEventOutput& Output) : FLoop(Loop), FOutput(Ou
 TShell::~TShell()
 {
     FOutput.BeforeWrite = FOutput.AfterWrite = nullptr;
+    FRecipient.reset();
     FPhoneWatch.reset();
     FPhone.reset();
     FLines.clear();

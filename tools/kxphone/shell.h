@@ -95,6 +95,11 @@ private:
     // A phone, and its user on the simulated switch (shell_phone.cpp).
     void CmdPhone(const std::vector<std::string>& A);
     void CmdUser(const std::vector<std::string>& A);
+    // Calls other programs ask for (shell_requests.cpp).
+    void CmdAssist(const std::vector<std::string>& A);
+    void CmdRequest(const std::vector<std::string>& A);
+    void Requested(const std::string& Dest, const std::string& App, const std::string& Called,
+                   const std::string& Comment);
     kxtapi::TTapiPhone& OpenPhone() const;
     void Remember(const TEventRecord& R);
 
@@ -118,6 +123,8 @@ private:
     std::vector<TOpenLine> FLines;
     std::unique_ptr<kxtapi::TTapiPhone> FPhone;
     std::unique_ptr<TPhoneWatch> FPhoneWatch;
+    std::unique_ptr<kxtapi::TTapiRequestRecipient> FRecipient;
+    bool FDialRequests = false;
     size_t FCurrent = 0;
     bool FQuit = false;
     bool FInCommand = false;
