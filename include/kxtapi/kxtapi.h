@@ -60,3 +60,4 @@
 #include "kxtapi/location/location.h"
 #include "kxtapi/location/system_location.h"
 #include "kxtapi/location/location_list.h"
+#include "kxtapi/assisted/request_recipient.h"

@@ -1,41 +1,102 @@
 // Assisted telephony: request recipients, their requests and the priority
-// list that picks among applications.
+// list that picks among applications. Requests also travel between the
+// programs of one user, over the sockets of requests/.
 
 #include "service/api_common.h"
+#include "service/requests/recipients.h"
+#include "service/requests/request_dir.h"
+#include "service/requests/sender.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace kxtapi::service {
 
 namespace {
 
 constexpr uint32_t RequestModes = LINEREQUESTMODE_MAKECALL | LINEREQUESTMODE_MEDIACALL;
-constexpr size_t MaxPendingRequests = 64;
 
-// The recipient of make-call requests: the first program of the priority
-// list that is registered (by its program or its friendly name, which is a
-// module name too for most applications), else the one registered first.
-TUsage* MakeCallRecipient(TService& s)
+bool Registered(const TUsage& u, uint32_t Mode)
 {
-    for (const TAppPriority& p : s.Priorities) {
-        if (!(p.RequestMode & LINEREQUESTMODE_MAKECALL)) continue;
-        for (auto& [h, u] : s.Usages)
-            if (!u->Phone && (u->RequestModes & LINEREQUESTMODE_MAKECALL) &&
-                (u->ModuleName == p.Module || ModuleBaseName(u->FriendlyName) == p.Module))
-                return u.get();
-    }
-    TUsage* Best = nullptr;
-    for (auto& [h, u] : s.Usages)
-        if (!u->Phone && (u->RequestModes & LINEREQUESTMODE_MAKECALL) && (!Best || u->RequestOrder < Best->RequestOrder))
-            Best = u.get();
-    return Best;
+    return Mode == LINEREQUESTMODE_MAKECALL ? !u.MakeCallInstances.empty() : u.MediaCallRecipient;
 }
 
-void CopyField(char* Field, size_t Size, const char* Text)
+uint32_t EnableMakeCall(TService& s, TUsage& u, uint32_t Instance)
 {
-    std::memset(Field, 0, Size);
-    if (Text) std::strncpy(Field, Text, Size - 1);
+    auto& List = u.MakeCallInstances;
+    const std::vector<uint32_t> Before = List;
+    const uint64_t StampBefore = u.RequestStamp;
+    // Registering again makes the instance the newest.
+    List.erase(std::remove(List.begin(), List.end(), Instance), List.end());
+    List.push_back(Instance);
+    u.RequestStamp = NewStamp();
+    if (!SyncRequestSocket(s).empty()) {
+        // Other programs could not reach it: refused, as the socket's
+        // problem would otherwise only show as requests that never come.
+        List = Before;
+        u.RequestStamp = StampBefore;
+        return LINEERR_OPERATIONFAILED;
+    }
+    return 0;
+}
+
+uint32_t DisableMakeCall(TService& s, TUsage& u, uint32_t Instance)
+{
+    auto& List = u.MakeCallInstances;
+    auto it = std::find(List.begin(), List.end(), Instance);
+    if (it == List.end()) return LINEERR_NOTREGISTERED;
+    List.erase(it);
+    if (List.empty()) {
+        u.MakeCallRequests.clear();
+        SyncRequestSocket(s);
+    }
+    return 0;
+}
+
+// The best of this program's and the other programs' recipients gets the
+// request; one that went away meanwhile passes it to the next.
+uint32_t HandOut(const LINEREQMAKECALL& Record, const std::vector<uint8_t>& Message)
+{
+    std::optional<TRecipientRank> Local;
+    {
+        TServiceLock Lock;
+        TService& s = Service();
+        if (TUsage* u = LocalMakeCallRecipient(s)) Local = RankOf(s, *u);
+    }
+    // Other programs are asked without the lock: they may be asking this
+    // one at the same moment.
+    const std::string Dir = RequestDirPath();
+    bool Missing = false;
+    const std::string DirProblem = CheckRequestDir(Dir, false, &Missing);
+    std::vector<TRemoteRecipient> Remote;
+    if (DirProblem.empty() && !Missing) Remote = QueryRecipients(Dir);
+    std::sort(Remote.begin(), Remote.end(), [](const TRemoteRecipient& a, const TRemoteRecipient& b) {
+        return TRecipientRank{a.PriorityStamp, a.RegistrationStamp} > TRecipientRank{b.PriorityStamp, b.RegistrationStamp};
+    });
+
+    size_t Next = 0;
+    bool LocalTried = false;
+    for (;;) {
+        const bool HaveRemote = Next < Remote.size();
+        const bool TryLocal = Local && !LocalTried &&
+                              (!HaveRemote || *Local >= TRecipientRank{Remote[Next].PriorityStamp,
+                                                                       Remote[Next].RegistrationStamp});
+        if (TryLocal) {
+            LocalTried = true;
+            TServiceLock Lock;
+            TService& s = Service();
+            if (TUsage* u = LocalMakeCallRecipient(s)) return QueueMakeCall(s, *u, Record);
+            continue;
+        }
+        if (!HaveRemote) break;
+        const TExchange x = ExchangeWith(Dir, Remote[Next++].Pid, Message);
+        if (x.Status == xsBusy) return TAPIERR_REQUESTQUEUEFULL;
+        if (x.Status != xsAnswered || x.Reply.Kind != wkMakeCallReply) continue;
+        if (x.Reply.Result != TAPIERR_NOREQUESTRECIPIENT) return x.Reply.Result;
+    }
+    // A directory that may not be used is a failure, not an absence.
+    return DirProblem.empty() ? TAPIERR_NOREQUESTRECIPIENT : TAPIERR_REQUESTFAILED;
 }
 
 }  // namespace
@@ -54,16 +115,22 @@ uint32_t lineRegisterRequestRecipient(HLINEAPP hLineApp, DWORD dwRegistrationIns
     TUsage* u = s.LineUsage(hLineApp);
     if (!u) return LINEERR_INVALAPPHANDLE;
     if (dwRequestMode == 0 || (dwRequestMode & ~RequestModes)) return LINEERR_INVALREQUESTMODE;
-    if (bEnable) {
-        if (!u->RequestModes) u->RequestOrder = s.NextOrder();
-        u->RequestModes |= dwRequestMode;
-        if (dwRequestMode & LINEREQUESTMODE_MAKECALL) u->RequestInstance[0] = dwRegistrationInstance;
-        if (dwRequestMode & LINEREQUESTMODE_MEDIACALL) u->RequestInstance[1] = dwRegistrationInstance;
+    if (uint32_t r = s.FailCall("lineRegisterRequestRecipient")) return r;
+    if (!bEnable) {
+        // Checked first, so a refusal changes nothing.
+        for (uint32_t Mode : {LINEREQUESTMODE_MAKECALL, LINEREQUESTMODE_MEDIACALL})
+            if ((dwRequestMode & Mode) && !Registered(*u, Mode)) return LINEERR_NOTREGISTERED;
+        if ((dwRequestMode & LINEREQUESTMODE_MAKECALL) &&
+            std::find(u->MakeCallInstances.begin(), u->MakeCallInstances.end(), dwRegistrationInstance) ==
+                u->MakeCallInstances.end())
+            return LINEERR_NOTREGISTERED;
+        if (dwRequestMode & LINEREQUESTMODE_MEDIACALL) u->MediaCallRecipient = false;
+        if (dwRequestMode & LINEREQUESTMODE_MAKECALL) DisableMakeCall(s, *u, dwRegistrationInstance);
         return 0;
     }
-    if ((u->RequestModes & dwRequestMode) != dwRequestMode) return LINEERR_NOTREGISTERED;
-    u->RequestModes &= ~dwRequestMode;
-    if (dwRequestMode & LINEREQUESTMODE_MAKECALL) u->MakeCallRequests.clear();
+    if (dwRequestMode & LINEREQUESTMODE_MAKECALL)
+        if (const uint32_t r = EnableMakeCall(s, *u, dwRegistrationInstance)) return r;
+    if (dwRequestMode & LINEREQUESTMODE_MEDIACALL) u->MediaCallRecipient = true;
     return 0;
 }
 
@@ -75,9 +142,10 @@ uint32_t lineGetRequestA(HLINEAPP hLineApp, DWORD dwRequestMode, LPVOID lpReques
     if (!u) return LINEERR_INVALAPPHANDLE;
     if (dwRequestMode != LINEREQUESTMODE_MAKECALL && dwRequestMode != LINEREQUESTMODE_MEDIACALL)
         return LINEERR_INVALREQUESTMODE;
-    if (!(u->RequestModes & dwRequestMode)) return LINEERR_NOTREGISTERED;
+    if (!Registered(*u, dwRequestMode)) return LINEERR_NOTREGISTERED;
     if (!lpRequestBuffer) return LINEERR_INVALPOINTER;
-    // Media-call requests are never made in this process.
+    if (uint32_t r = s.FailCall("lineGetRequestA")) return r;
+    // Media-call requests are never made.
     if (dwRequestMode == LINEREQUESTMODE_MEDIACALL || u->MakeCallRequests.empty()) return LINEERR_NOREQUEST;
     std::memcpy(lpRequestBuffer, &u->MakeCallRequests.front(), sizeof(LINEREQMAKECALL));
     u->MakeCallRequests.pop_front();
@@ -96,7 +164,8 @@ uint32_t lineSetAppPriorityA(LPCSTR lpszAppFilename, DWORD dwMediaMode, LPLINEEX
     }
     TServiceLock Lock;
     TService& s = Service();
-    TAppPriority Entry{ModuleBaseName(lpszAppFilename), dwMediaMode, dwMediaMode ? 0 : dwRequestMode};
+    if (uint32_t r = s.FailCall("lineSetAppPriorityA")) return r;
+    TAppPriority Entry{ModuleBaseName(lpszAppFilename), dwMediaMode, dwMediaMode ? 0 : dwRequestMode, NewStamp()};
     auto& P = s.Priorities;
     P.erase(std::remove_if(P.begin(), P.end(),
                            [&](const TAppPriority& p) {
@@ -111,21 +180,29 @@ uint32_t lineSetAppPriorityA(LPCSTR lpszAppFilename, DWORD dwMediaMode, LPLINEEX
 uint32_t tapiRequestMakeCallA(LPCSTR lpszDestAddress, LPCSTR lpszAppName, LPCSTR lpszCalledParty,
                               LPCSTR lpszComment)
 {
-    if (!lpszDestAddress || !*lpszDestAddress || std::strlen(lpszDestAddress) >= TAPIMAXDESTADDRESSSIZE)
-        return TAPIERR_INVALDESTADDRESS;
-    TServiceLock Lock;
-    TService& s = Service();
-    TUsage* u = MakeCallRecipient(s);
-    if (!u) return TAPIERR_NOREQUESTRECIPIENT;
-    if (u->MakeCallRequests.size() >= MaxPendingRequests) return TAPIERR_REQUESTQUEUEFULL;
-    LINEREQMAKECALL r;
-    CopyField(r.szDestAddress, sizeof r.szDestAddress, lpszDestAddress);
-    CopyField(r.szAppName, sizeof r.szAppName, lpszAppName);
-    CopyField(r.szCalledParty, sizeof r.szCalledParty, lpszCalledParty);
-    CopyField(r.szComment, sizeof r.szComment, lpszComment);
-    u->MakeCallRequests.push_back(r);
-    s.Post(*u, LINEMESSAGE{0, LINE_REQUEST, u->RequestInstance[0], LINEREQUESTMODE_MAKECALL, 0, 0});
-    return 0;
+    const std::string Dest = Str(lpszDestAddress);
+    if (const uint32_t r = CheckDestAddress(Dest)) return r;
+    const std::string AppName = Str(lpszAppName), CalledParty = Str(lpszCalledParty), Comment = Str(lpszComment);
+    LINEREQMAKECALL Record;
+    CopyRecordField(Record.szDestAddress, sizeof Record.szDestAddress, Dest);
+    CopyRecordField(Record.szAppName, sizeof Record.szAppName, AppName);
+    CopyRecordField(Record.szCalledParty, sizeof Record.szCalledParty, CalledParty);
+    CopyRecordField(Record.szComment, sizeof Record.szComment, Comment);
+    return HandOut(Record, WriteMakeCall(Dest, AppName, CalledParty, Comment));
 }
 
 }  // extern "C"
+
+namespace kxtapi {
+
+std::string RequestDirectory()
+{
+    return service::RequestDirPath();
+}
+
+std::string RequestDirectoryProblem()
+{
+    return service::CheckRequestDir(service::RequestDirPath(), false);
+}
+
+}  // namespace kxtapi

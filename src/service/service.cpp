@@ -7,6 +7,7 @@
 #include "service/config/telephony_config.h"
 #include "service/providers/sim/sim_provider.h"
 #include "service/provider_registry.h"
+#include "service/requests/recipients.h"
 #include "service/service_lock.h"
 
 #include <algorithm>
@@ -638,7 +639,9 @@ void TService::ShutdownUsage(uint32_t hApp)
         if (r.Usage == hApp) Dead.push_back(id);
     for (uint32_t id : Dead) DropRequest(id);
     THandle Event = u.Event;
+    const bool Recipient = IsMakeCallRecipient(u);
     Usages.erase(it);
+    if (Recipient) SyncRequestSocket(*this);
     // Closing the event ends a lineGetMessage that waits on it in another
     // thread: its wait fails and it reports the usage gone.
     if (Event) CloseHandle(Event);

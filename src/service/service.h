@@ -73,10 +73,12 @@ struct TUsage {
     THandle Event = 0;
     std::deque<TQueuedMessage> Queue;
     uint64_t Order = 0;
-    // Assisted telephony (line usages only).
-    uint32_t RequestModes = 0;
-    uint32_t RequestInstance[2] = {0, 0};   // [0] MAKECALL, [1] MEDIACALL
-    uint64_t RequestOrder = 0;
+    // Assisted telephony (line usages only). Every registration instance
+    // counts on its own, oldest first, so one component letting go leaves
+    // the others of the same usage registered; LINE_REQUEST names the newest.
+    std::vector<uint32_t> MakeCallInstances;
+    bool MediaCallRecipient = false;
+    uint64_t RequestStamp = 0;   // last make-call registration (requests/recipients.h)
     std::deque<LINEREQMAKECALL> MakeCallRequests;
 };
 
@@ -160,6 +162,7 @@ struct TAppPriority {
     std::string Module;   // lower-case base name
     uint32_t MediaMode = 0;
     uint32_t RequestMode = 0;
+    uint64_t Stamp = 0;   // when it was put at the top (requests/recipients.h)
 };
 
 class TService final : public TProviderHost {

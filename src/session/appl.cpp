@@ -2,6 +2,8 @@
 
 #include "kxtapi/session/appl.h"
 
+#include "assisted/make_call_request.h"
+
 #include "kxtapi/rtl/strings.h"
 #include "kxtapi/session/application.h"
 #include "kxtapi/session/errors.h"
@@ -14,6 +16,12 @@ TTapiAppl::TTapiAppl(TComponent* AOwner) : TTapiComponent(AOwner, tckOther)
 {
     if (!IsLoading() && !IsDesigning()) FApplName = TapiApplication->Get_AppName();
     FAutoShutdown = TapiApplication->Get_AutoShutdown();
+}
+
+TTapiAppl::~TTapiAppl()
+{
+    if (IsEnabled() && FRequestMakeCall)
+        lineRegisterRequestRecipient(Session->LineAppHandle, Get_CallbackInstance(), LINEREQUESTMODE_MAKECALL, 0);
 }
 
 void TTapiAppl::Loaded()
@@ -82,6 +90,13 @@ void TTapiAppl::ApplyRequestMakeCall()
                                                      LINEREQUESTMODE_MAKECALL, 1));
     else
         lineRegisterRequestRecipient(App.LineAppHandle, Get_CallbackInstance(), LINEREQUESTMODE_MAKECALL, 0);
+}
+
+void TTapiAppl::Handle_LineRequest(uint32_t Param1, uint32_t, uint32_t)
+{
+    TMakeCallRequest Request;
+    if (FetchMakeCallRequest(TapiApplication->LineAppHandle, Param1, Request))
+        RaiseMakeCallRequest(OnRequestMakeCall, this, Request);
 }
 
 } // namespace kxtapi

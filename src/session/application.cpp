@@ -3,6 +3,8 @@
 
 #include "kxtapi/session/application.h"
 
+#include "assisted/make_call_request.h"
+
 #include "kxtapi/rtl/sync.h"
 #include "kxtapi/rtl/system.h"
 #include "kxtapi/session/appl.h"
@@ -98,6 +100,11 @@ void TTapiApplication::Initialize()
         }
     }
     CheckTapiResult(r);
+    // Stopping the session ended the registration with its line usage; the
+    // flag still asks for it. When it cannot be had, the flag says so.
+    if (FAssistMakeCall &&
+        lineRegisterRequestRecipient(LineAppHandle, FCallbackInstance, LINEREQUESTMODE_MAKECALL, 1) != 0)
+        FAssistMakeCall = false;
     if (SoundFeedback) {
         Beep(500, 80);
         Beep(1000, 80);
@@ -139,6 +146,10 @@ void TTapiApplication::Shutdown()
 bool TTapiApplication::CouldShutdown() const
 {
     if (FAssistMakeCall) return false;
+    // A registered request recipient would otherwise lose its registration
+    // with the line usage, silently.
+    for (const TTapiComponent* Other : FOthers)
+        if (Other->KeepsSession()) return false;
     for (const TTapiDeviceList* List : {static_cast<const TTapiDeviceList*>(&Lines),
                                         static_cast<const TTapiDeviceList*>(&Phones)})
         for (int i = 0; i < List->Count(); ++i)
@@ -376,9 +387,13 @@ void TTapiApplication::ForwardDeviceEvent(bool Line, bool Created, uint32_t Devi
 
 void TTapiApplication::Handle_LineRequest(uint32_t Param1, uint32_t Param2, uint32_t Param3)
 {
-    if (!FLineRequestHandler) return;
-    TLineRequestHandler Handler = FLineRequestHandler;
-    Handler(*this, Param1, Param2, Param3);
+    if (FLineRequestHandler) {
+        TLineRequestHandler Handler = FLineRequestHandler;
+        Handler(*this, Param1, Param2, Param3);
+        return;
+    }
+    TMakeCallRequest Request;
+    if (FetchMakeCallRequest(LineAppHandle, Param1, Request)) RaiseMakeCallRequest(OnRequestMakeCall, this, Request);
 }
 
 void TTapiApplication::SetLineRequestHandler(TLineRequestHandler Handler)

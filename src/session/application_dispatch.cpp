@@ -90,6 +90,10 @@ void TTapiApplication::Dispatch(const TTapiMsgStackItem& Item)
             Device->Handle_TapiMessage(hDevice, ID, P1, P2, P3);
         } else if (Item.IsLine && Target == this && ID == LINE_REQUEST) {
             Handle_LineRequest(P1, P2, P3);
+        } else if (Item.IsLine && ID == LINE_REQUEST) {
+            // A TTapiAppl or request recipient registered itself.
+            auto* Other = dynamic_cast<TTapiComponent*>(Target);
+            if (Other != nullptr && IsRegisteredOther(Other)) Other->Handle_LineRequest(P1, P2, P3);
         }
     } else if ((Item.IsLine && (ID == LINE_CREATE || ID == LINE_REMOVE)) ||
                (!Item.IsLine && (ID == PHONE_CREATE || ID == PHONE_REMOVE))) {

@@ -37,10 +37,10 @@ TEST_F(Recipients, RegistrationRulesAndLongFieldsAreCut)
     ASSERT_EQ(b.Init(), 0u);
     EXPECT_EQ(lineRegisterRequestRecipient(a.App, 1, LINEREQUESTMODE_MAKECALL, 0), LINEERR_NOTREGISTERED);
     EXPECT_EQ(lineRegisterRequestRecipient(a.App, 1, 8, 1), LINEERR_INVALREQUESTMODE);
-    ASSERT_EQ(lineRegisterRequestRecipient(a.App, 1, LINEREQUESTMODE_MAKECALL, 1), 0u);
     ASSERT_EQ(lineRegisterRequestRecipient(b.App, 2, LINEREQUESTMODE_MAKECALL, 1), 0u);
+    ASSERT_EQ(lineRegisterRequestRecipient(a.App, 1, LINEREQUESTMODE_MAKECALL, 1), 0u);
     EXPECT_EQ(Sim.RequestMakeCall("1", std::string(100, 'x')), 0u);
-    EXPECT_EQ(a.Next().dwMessageID, LINE_REQUEST) << "the first to register gets it";
+    EXPECT_EQ(a.Next().dwMessageID, LINE_REQUEST) << "the most recent registration gets it";
     EXPECT_TRUE(b.Drain().empty());
     LINEREQMAKECALL r;
     ASSERT_EQ(lineGetRequestA(a.App, LINEREQUESTMODE_MAKECALL, &r), 0u);
@@ -52,15 +52,36 @@ TEST_F(Recipients, RegistrationRulesAndLongFieldsAreCut)
     EXPECT_EQ(Sim.RequestMakeCall(std::string(80, '1')), TAPIERR_INVALDESTADDRESS);
 }
 
+TEST_F(Recipients, EachRegistrationInstanceCountsOnItsOwn)
+{
+    TLineApp a;
+    ASSERT_EQ(a.Init(), 0u);
+    ASSERT_EQ(lineRegisterRequestRecipient(a.App, 7, LINEREQUESTMODE_MAKECALL, 1), 0u);
+    ASSERT_EQ(lineRegisterRequestRecipient(a.App, 9, LINEREQUESTMODE_MAKECALL, 1), 0u);
+    EXPECT_EQ(lineRegisterRequestRecipient(a.App, 8, LINEREQUESTMODE_MAKECALL, 0), LINEERR_NOTREGISTERED);
+    EXPECT_EQ(Sim.RequestMakeCall("1"), 0u);
+    EXPECT_EQ(a.Next().dwCallbackInstance, 9u) << "the newest instance is named";
+    ASSERT_EQ(lineRegisterRequestRecipient(a.App, 9, LINEREQUESTMODE_MAKECALL, 0), 0u);
+    EXPECT_EQ(Sim.RequestMakeCall("2"), 0u) << "one instance letting go leaves the other";
+    EXPECT_EQ(a.Next().dwCallbackInstance, 7u);
+    LINEREQMAKECALL r;
+    ASSERT_EQ(lineGetRequestA(a.App, LINEREQUESTMODE_MAKECALL, &r), 0u);
+    EXPECT_STREQ(r.szDestAddress, "1");
+    ASSERT_EQ(lineRegisterRequestRecipient(a.App, 7, LINEREQUESTMODE_MAKECALL, 0), 0u);
+    EXPECT_EQ(lineGetRequestA(a.App, LINEREQUESTMODE_MAKECALL, &r), LINEERR_NOTREGISTERED)
+        << "the last one takes the queue along";
+    EXPECT_EQ(Sim.RequestMakeCall("3"), TAPIERR_NOREQUESTRECIPIENT);
+}
+
 TEST_F(Recipients, ThePriorityListPicksTheRecipient)
 {
     TLineApp a, b;
     ASSERT_EQ(a.Init("first"), 0u);
     ASSERT_EQ(b.Init("second"), 0u);
-    ASSERT_EQ(lineRegisterRequestRecipient(a.App, 1, LINEREQUESTMODE_MAKECALL, 1), 0u);
     ASSERT_EQ(lineRegisterRequestRecipient(b.App, 2, LINEREQUESTMODE_MAKECALL, 1), 0u);
+    ASSERT_EQ(lineRegisterRequestRecipient(a.App, 1, LINEREQUESTMODE_MAKECALL, 1), 0u);
     EXPECT_EQ(Sim.RequestMakeCall("1"), 0u);
-    EXPECT_EQ(a.Next().dwMessageID, LINE_REQUEST) << "without priorities, the first registered";
+    EXPECT_EQ(a.Next().dwMessageID, LINE_REQUEST) << "without priorities, the most recent registration";
     EXPECT_EQ(lineSetAppPriorityA("/opt/apps/SECOND", 0, nullptr, LINEREQUESTMODE_MAKECALL, nullptr, 1), 0u);
     EXPECT_EQ(Sim.RequestMakeCall("2"), 0u);
     EXPECT_EQ(b.Next().dwMessageID, LINE_REQUEST) << "the program at the top of the list";

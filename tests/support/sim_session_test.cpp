@@ -9,7 +9,9 @@ void ResetTapiSession()
     App.OnShutdown = nullptr;
     App.OnLineCreate = App.OnLineRemove = nullptr;
     App.OnPhoneCreate = App.OnPhoneRemove = nullptr;
+    App.OnRequestMakeCall = nullptr;
     App.SetLineRequestHandler(nullptr);
+    App.Set_AssistMakeCall(false);
     if (App.IsActive()) App.Shutdown();
     App.Set_AutoShutdown(-1);
     App.Set_AppName(TTapiApplication::DefaultApplName());

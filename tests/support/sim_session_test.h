@@ -16,8 +16,8 @@
 namespace kxtapi::testing {
 
 /// Stops the session and puts back what a test may have changed: its
-/// handlers, automatic shutdown, application name, sound feedback and the
-/// messages and replies still queued.
+/// handlers, make-call registration, automatic shutdown, application name,
+/// sound feedback and the messages and replies still queued.
 void ResetTapiSession();
 
 class SimSessionTest : public ::testing::Test {

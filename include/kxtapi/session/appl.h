@@ -22,6 +22,9 @@ public:
     /// Takes ApplName from the session (unless loading or in design mode) and
     /// AutoShutdown from the session.
     explicit TTapiAppl(TComponent* AOwner);
+    /// Withdraws its make-call registration, so requests go to a recipient
+    /// that is still there.
+    ~TTapiAppl() override;
     std::string ClassName() const override { return "TTapiAppl"; }
 
     /// Sets the session's AppName when it differs from the stored ApplName,
@@ -53,6 +56,13 @@ public:
     /// recipient (raising ETapiError when refused), or unregisters it
     /// (ignoring a refusal).
     void ApplyRequestMakeCall();
+    /// A make-call request for this component's registration: fetched and
+    /// raised as OnRequestMakeCall with all four fields (whatever the
+    /// handler throws is discarded).
+    void Handle_LineRequest(uint32_t Param1, uint32_t Param2, uint32_t Param3) override;
+    /// While enabled with RequestMakeCall, the session does not stop by
+    /// itself.
+    bool KeepsSession() const override { return FRequestMakeCall && IsEnabled(); }
 
     TNotifyEvent OnShutdown;
     TNotifyEvent OnInitialize;

@@ -66,7 +66,8 @@ public:
     /// Registers (true: starting the session first) or unregisters the
     /// session as recipient of make-call requests; a refusal raises
     /// ETapiError and leaves the flag as it was. True keeps the session from
-    /// stopping by itself.
+    /// stopping by itself; a session stopped and started again registers
+    /// again (and clears the flag when that is refused).
     void Set_AssistMakeCall(bool Value);
 
     // --- Starting and stopping ---------------------------------------------
@@ -76,7 +77,8 @@ public:
     /// Closes and disables every line and phone (DeviceID -1), then Done;
     /// raises ETapiError for a negative Done result. Nothing while inactive.
     void Shutdown();
-    /// No make-call registration and no listed line or phone enabled.
+    /// No make-call registration (AssistMakeCall, or a component's
+    /// KeepsSession) and no listed line or phone enabled.
     bool CouldShutdown() const;
     /// Initialises the line then the phone interface, makes the hidden
     /// window, then starts the event thread. LINEERR_NOMULTIPLEINSTANCE while
@@ -117,8 +119,12 @@ public:
     bool ProcessTapiMessage();
     /// The tick: Handle_InternalTimer of every active line and phone.
     void TimerEventProc();
-    /// A LINE_REQUEST addressed to the session. The base passes it to the
-    /// handler set with SetLineRequestHandler (assisted telephony).
+    /// A LINE_REQUEST addressed to the session: for request mode
+    /// LINEREQUESTMODE_MAKECALL (Param1) fetches one request with
+    /// lineGetRequestA and raises OnRequestMakeCall with its four fields
+    /// (whatever the handler throws is discarded); other modes fetch
+    /// nothing. A handler set with SetLineRequestHandler takes the message
+    /// instead.
     virtual void Handle_LineRequest(uint32_t Param1, uint32_t Param2, uint32_t Param3);
     using TLineRequestHandler = std::function<void(TTapiApplication& Session, uint32_t Param1,
                                                    uint32_t Param2, uint32_t Param3)>;

@@ -61,6 +61,12 @@ public:
     TTapiApplication* Get_Session() const noexcept { return Session; }
     uint32_t Get_LastRequestID() const noexcept { return LastRequestID; }
     TTapiComponentKind Get_TapiKind() const noexcept { return FKind; }
+    /// True while this component needs the session kept running although
+    /// no line or phone is enabled (a make-call request registration).
+    virtual bool KeepsSession() const { return false; }
+    /// A LINE_REQUEST whose callback instance is this component: it
+    /// registered as make-call request recipient. The base ignores it.
+    virtual void Handle_LineRequest(uint32_t Param1, uint32_t Param2, uint32_t Param3) {}
     /// The cookie that names this component to the service (never 0).
     uint32_t Get_CallbackInstance() const noexcept { return FCallbackInstance; }
 

@@ -47,13 +47,25 @@ extern "C" {
 /// shutting the usage down cancel the writes that belong to them as well.
 void kxtapiCancelWriteBack(const void* Target, uint32_t Size);
 
-/// Asks the service to have a call placed: the request goes to the usage
-/// registered as recipient of LINEREQUESTMODE_MAKECALL requests (the one
-/// preferred by lineSetAppPriorityA, else the first to register), as
-/// LINE_REQUEST. Returns 0, TAPIERR_NOREQUESTRECIPIENT when no recipient is
-/// registered, TAPIERR_INVALDESTADDRESS for an empty or overlong address,
-/// or TAPIERR_REQUESTQUEUEFULL. The strings are cut to their field sizes
-/// in LINEREQMAKECALL; null strings are empty.
+/// Asks for a call to be placed: the request goes to the make-call request
+/// recipient (lineRegisterRequestRecipient with LINEREQUESTMODE_MAKECALL)
+/// that ranks first among this program's and the other programs of the
+/// same user: the program most recently put at the top of the make-call
+/// priority list (lineSetAppPriorityA), else the most recent registration.
+/// The recipient receives it as LINE_REQUEST and fetches it with
+/// lineGetRequestA. Other programs are reached through their sockets in
+/// the request directory (kxtapi::RequestDirectory); asking them may take
+/// up to a second per program that does not answer.
+///
+/// Returns 0 once the recipient has queued the request;
+/// TAPIERR_NOREQUESTRECIPIENT when none is registered;
+/// TAPIERR_INVALDESTADDRESS for an empty address or one of
+/// TAPIMAXDESTADDRESSSIZE bytes or more; TAPIERR_REQUESTQUEUEFULL when the
+/// recipient holds 64 unfetched requests or cannot take another
+/// connection; TAPIERR_REQUESTFAILED when the request directory may not be
+/// used (kxtapi::RequestDirectoryProblem) and no recipient of this program
+/// is registered. The other strings are cut to their field sizes in
+/// LINEREQMAKECALL; null strings are empty.
 uint32_t tapiRequestMakeCallA(LPCSTR lpszDestAddress, LPCSTR lpszAppName, LPCSTR lpszCalledParty,
                               LPCSTR lpszComment);
 
@@ -78,5 +90,18 @@ using TTapiDialogHook =
 /// and phoneConfigDialogA PHONEERR_OPERATIONUNAVAIL, after checking their
 /// arguments. Thread-safe.
 TTapiDialogHook SetTapiDialogHook(TTapiDialogHook Hook);
+
+/// The directory through which the programs of this user hand each other
+/// make-call requests: "$XDG_RUNTIME_DIR/kxtapi", or "<tmp>/kxtapi-<uid>"
+/// when XDG_RUNTIME_DIR is unset or relative (<tmp> is $TMPDIR, else /tmp).
+/// A program registered as make-call recipient listens there on
+/// "<pid>.sock" (mode 0600); the directory is made with mode 0700.
+std::string RequestDirectory();
+
+/// Empty when the request directory can be used or does not exist yet;
+/// otherwise why it is refused: it is not a directory, belongs to another
+/// user or is open to other users. Nothing is repaired: registering as
+/// recipient then fails with LINEERR_OPERATIONFAILED.
+std::string RequestDirectoryProblem();
 
 }  // namespace kxtapi
