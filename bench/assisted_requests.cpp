@@ -71,7 +71,7 @@ struct TRecipient {
     }
 };
 
-void BM_RequestWithinTheProgram(benchmark::State& State)
+void BM_MakeCallRequest_WithinTheProgram(benchmark::State& State)
 {
     TRecipient r;
     for (auto _ : State) {
@@ -80,9 +80,9 @@ void BM_RequestWithinTheProgram(benchmark::State& State)
     }
     State.SetItemsProcessed(State.iterations());
 }
-BENCHMARK(BM_RequestWithinTheProgram);
+BENCHMARK(BM_MakeCallRequest_WithinTheProgram);
 
-void BM_RequestOverTheSocket(benchmark::State& State)
+void BM_MakeCallRequest_OverTheSocket(benchmark::State& State)
 {
     TRecipient r;
     sockaddr_un a{};
@@ -101,9 +101,9 @@ void BM_RequestOverTheSocket(benchmark::State& State)
     }
     State.SetItemsProcessed(State.iterations());
 }
-BENCHMARK(BM_RequestOverTheSocket);
+BENCHMARK(BM_MakeCallRequest_OverTheSocket);
 
-void BM_BaselineMutexQueue(benchmark::State& State)
+void BM_MakeCallRequest_BaselineMutexQueue(benchmark::State& State)
 {
     std::mutex Mutex;
     std::deque<LINEREQMAKECALL> Queue;
@@ -124,6 +124,6 @@ void BM_BaselineMutexQueue(benchmark::State& State)
     }
     State.SetItemsProcessed(State.iterations());
 }
-BENCHMARK(BM_BaselineMutexQueue);
+BENCHMARK(BM_MakeCallRequest_BaselineMutexQueue);
 
 }  // namespace

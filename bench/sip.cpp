@@ -82,7 +82,7 @@ double Median(std::vector<double> v)
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-void BM_SetupLibraryToBaresip(benchmark::State& State)
+void BM_CallSetup_LibraryToBaresip(benchmark::State& State)
 {
     TBaresip Bob;
     if (!Bob.Ready()) {
@@ -121,7 +121,7 @@ void BM_SetupLibraryToBaresip(benchmark::State& State)
     State.counters["median_ms"] = Median(LibrarySetups);
 }
 
-void BM_SetupBaresipToBaresip(benchmark::State& State)
+void BM_CallSetup_BaselineBaresipToBaresip(benchmark::State& State)
 {
     TBaresip::TOptions A;
     A.User = "anna";
@@ -156,7 +156,7 @@ int BenchSeconds()
     return n > 0 ? n : 30;
 }
 
-void BM_Concurrent100Calls(benchmark::State& State)
+void BM_ConcurrentCalls_HundredWithRtp(benchmark::State& State)
 {
     const int Calls = 100;
     const uint16_t PortA = FreePort(), PortB = FreePort();
@@ -216,9 +216,9 @@ void BM_Concurrent100Calls(benchmark::State& State)
 
 }  // namespace
 
-BENCHMARK(BM_SetupLibraryToBaresip)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
-BENCHMARK(BM_SetupBaresipToBaresip)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
-BENCHMARK(BM_Concurrent100Calls)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK(BM_CallSetup_LibraryToBaresip)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_CallSetup_BaselineBaresipToBaresip)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
+BENCHMARK(BM_ConcurrentCalls_HundredWithRtp)->Unit(benchmark::kSecond)->Iterations(1);
 
 int main(int argc, char** argv)
 {

@@ -2,6 +2,8 @@
 
 #include "assisted_fixture.h"
 
+#include "sim_session_test.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -19,18 +21,6 @@ TTapiRequestMakeCallEvent Recorder(std::vector<TSeenRequest>& Seen)
                    const std::string& Comment) {
         Seen.push_back({Sender, Dest, App, Called, Comment, std::this_thread::get_id()});
     };
-}
-
-bool PumpUntil(const std::function<bool()>& Done, int Ms)
-{
-    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
-    for (;;) {
-        Application()->ProcessMessages();
-        if (Done()) return true;
-        if (std::chrono::steady_clock::now() > Deadline) return false;
-        pollfd p{Application()->PollFd(), POLLIN, 0};
-        poll(&p, 1, 5);
-    }
 }
 
 TChild::TChild(const std::string& Program, const std::vector<std::string>& Args)
@@ -160,17 +150,7 @@ AssistedTest::~AssistedTest()
 
 void AssistedTest::ResetSession()
 {
-    TTapiApplication& App = *TapiApplication;
-    App.OnRequestMakeCall = nullptr;
-    App.SetLineRequestHandler(nullptr);
-    App.Set_AssistMakeCall(false);
-    if (App.IsActive()) App.Shutdown();
-    App.Set_AutoShutdown(-1);
-    {
-        TListLock L(App.MessageStack, INFINITE);
-        App.MessageStack.Clear();
-    }
-    Application()->ProcessMessages();
+    ResetTapiSession();
 }
 
 } // namespace kxtapi::testing

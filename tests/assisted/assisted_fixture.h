@@ -1,10 +1,12 @@
 // Helpers of the assisted-telephony tests: a fixture with a fresh switch and
-// an inactive session, a recorder of make-call events, a bounded pump, and
+// an inactive session, a recorder of make-call events, and
 // other programs run with pipes (the request tool, a recipient of their own).
 //
 // Every test program has a private XDG_RUNTIME_DIR (tests/support), which the
 // programs it starts inherit.
 #pragma once
+
+#include "message_pump.h"
 
 #include "kxtapi/kxtapi.h"
 #include "kxtapi/sim.h"
@@ -28,9 +30,6 @@ struct TSeenRequest {
 
 /// An event handler that appends what it is raised with to Seen.
 TTapiRequestMakeCallEvent Recorder(std::vector<TSeenRequest>& Seen);
-
-/// Pumps the message loop until Done is true or Ms of real time have passed.
-bool PumpUntil(const std::function<bool()>& Done, int Ms = 5000);
 
 /// Another program, started with its standard input and output on pipes and
 /// its standard error collected; killed and reaped if still running when

@@ -2,6 +2,7 @@
 // something has happened, a record of fired events, and a linked window.
 #pragma once
 
+#include "message_pump.h"
 #include "kxtapi/kxtapicomm.h"
 #include "kxtapi/rtl/messages.h"
 #include "kxtapi/rtl/system.h"
@@ -16,28 +17,6 @@
 #include <poll.h>
 
 namespace kxtapi::test {
-
-/// Handles messages until Done() holds or TimeoutMs of real time passed.
-/// Waits on the loop's descriptor, so it works under a test clock too
-/// (which it never advances).
-inline bool PumpUntil(const std::function<bool()>& Done, int TimeoutMs = 5000)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-    for (;;) {
-        Application()->ProcessMessages();
-        if (Done()) return true;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
-        if (left <= 0) return false;
-        pollfd p{Application()->PollFd(), POLLIN, 0};
-        poll(&p, 1, static_cast<int>(std::min<long long>(left, 20)));
-    }
-}
-
-/// Handles what is waiting now and what arrives within Ms of real time.
-inline void PumpFor(int Ms)
-{
-    PumpUntil([] { return false; }, Ms);
-}
 
 /// Records the events of a port as short words ("open", "cts", "ev:18" ...).
 struct TEventLog {

@@ -2,6 +2,7 @@
 // an LED whose state a test may set, and the pixel map written out again.
 #pragma once
 
+#include "message_pump.h"
 #include "kxtapi/kxtapicomm.h"
 
 #include <algorithm>
@@ -11,22 +12,6 @@
 #include <poll.h>
 
 namespace kxtapi::test {
-
-/// Handles messages until Done() holds or TimeoutMs of real time passed.
-/// Never advances a test clock.
-inline bool PumpUntil(const std::function<bool()>& Done, int TimeoutMs = 5000)
-{
-    const auto End = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
-    for (;;) {
-        Application()->ProcessMessages();
-        if (Done()) return true;
-        const auto Left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                              End - std::chrono::steady_clock::now()).count();
-        if (Left <= 0) return false;
-        pollfd P{Application()->PollFd(), POLLIN, 0};
-        poll(&P, 1, static_cast<int>(std::min<long long>(Left, 20)));
-    }
-}
 
 /// An LED that a test can light without a port.
 class TProbeLed : public TComPortLed {

@@ -4,6 +4,8 @@
 // the next tick of the session.
 #pragma once
 
+#include "sim_session_test.h"
+
 #include "kxtapi/kxtapi.h"
 #include "kxtapi/sim.h"
 
@@ -16,18 +18,6 @@
 #include <vector>
 
 namespace kxtapi::testing {
-
-/// Pumps the message loop until Done is true or Ms of real time passed.
-inline bool PumpUntil(const std::function<bool()>& Done, int Ms = 5000)
-{
-    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
-    for (;;) {
-        Application()->ProcessMessages();
-        if (Done()) return true;
-        if (std::chrono::steady_clock::now() > Deadline) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-}
 
 /// Events of a line written down as short names ("Offering",
 /// "CallState 0x100", "Reply 0"), in the order they were raised.
@@ -90,50 +80,14 @@ public:
     std::function<void(const std::string&)> OnAdd;
 };
 
-class LineTest : public ::testing::Test {
+class LineTest : public SimSessionTest {
 protected:
-    LineTest() : Clock(1000)
-    {
-        Application()->SetMainThread();
-        Sim.Reset();
-        ResetSession();
-    }
-    ~LineTest() override
-    {
-        ResetSession();
-        Sim.Reset();
-    }
-    static void ResetSession()
-    {
-        TTapiApplication& App = *TapiApplication;
-        if (App.IsActive()) App.Shutdown();
-        App.Set_AutoShutdown(-1);
-        {
-            TListLock L(App.MessageStack, INFINITE);
-            App.MessageStack.Clear();
-        }
-        {
-            TListLock L(App.ReplyStack, INFINITE);
-            App.ReplyStack.Clear();
-        }
-        Application()->ProcessMessages();
-    }
-
     /// Selects the switch's line Index by name and opens it.
     void OpenLine(TTapiLine& Line, int Index = 0)
     {
         Line.Set_DeviceName(Index == 0 ? "Simulated Line 1" : "Simulated Line 2");
         Line.Set_Active(true);
         ASSERT_TRUE(Line.Get_Active());
-    }
-
-    /// Moves the clock on by Ms and runs the session's tick.
-    void Tick(uint32_t Ms)
-    {
-        Clock.Advance(Ms);
-        Application()->ProcessMessages();
-        TapiApplication->TimerEventProc();
-        Application()->ProcessMessages();
     }
 
     /// Pumps until the line knows a call of the switch in State.
@@ -149,9 +103,6 @@ protected:
         });
         return Found;
     }
-
-    TTestClock Clock;
-    sim::TSimSwitch& Sim = sim::Switch();
 };
 
 } // namespace kxtapi::testing

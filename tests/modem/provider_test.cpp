@@ -147,6 +147,34 @@ TEST_F(ModemLine, IncomingVoiceCallWithCallerIDAnsweredAndDigitsBothWays)
     EXPECT_EQ(lineDeallocateCall(Call), 0u);
 }
 
+TEST_F(ModemLine, AnOfferAcceptedIsThenAnsweredAndOnlyAnOfferCanBeAccepted)
+{
+    OpenInService();
+    HCALL Call = Offer(App, Modem, {});
+    uint32_t r = lineAccept(Call, nullptr, 0);
+    ASSERT_GT(r, 0u);
+    EXPECT_EQ(App.Reply(r), 0u);
+    App.WaitState(LINECALLSTATE_ACCEPTED);
+    // Accepting again is no longer accepting an offer.
+    EXPECT_EQ(lineAccept(Call, nullptr, 0), LINEERR_INVALCALLSTATE);
+
+    // An accepted call still rings, and is answered like an offered one.
+    Modem.Send({"RING"});
+    EXPECT_EQ(App.WaitDevState(LINEDEVSTATE_RINGING).dwParam3, 3u);
+    Modem.On("ATA", {"VCON"}, 30);
+    r = lineAnswer(Call, nullptr, 0);
+    ASSERT_GT(r, 0u);
+    EXPECT_EQ(App.Reply(r), 0u);
+    App.WaitState(LINECALLSTATE_CONNECTED);
+    EXPECT_EQ(lineAccept(Call, nullptr, 0), LINEERR_INVALCALLSTATE);
+
+    Modem.SendDle("l");
+    App.WaitState(LINECALLSTATE_DISCONNECTED);
+    EXPECT_EQ(App.Reply(lineDrop(Call, nullptr, 0)), 0u);
+    App.WaitState(LINECALLSTATE_IDLE);
+    EXPECT_EQ(lineDeallocateCall(Call), 0u);
+}
+
 TEST_F(ModemLine, PrivateAndUnavailableCallersAndTheHexForm)
 {
     OpenInService();

@@ -5,6 +5,8 @@
 // events and helpers for faults and refusals.
 #pragma once
 
+#include "sim_session_test.h"
+
 #include "kxtapi/kxtapi.h"
 #include "kxtapi/sim.h"
 
@@ -17,18 +19,6 @@
 #include <vector>
 
 namespace kxtapi::testing {
-
-/// Pumps the message loop until Done is true or Ms of real time passed.
-inline bool PumpUntil(const std::function<bool()>& Done, int Ms = 5000)
-{
-    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
-    for (;;) {
-        Application()->ProcessMessages();
-        if (Done()) return true;
-        if (std::chrono::steady_clock::now() > Deadline) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-}
 
 /// Events of a phone written down as short names ("HandsetHookSwitch",
 /// "Lamp 12", "Pressed *", "Reply 0", "DeviceState 0x200"), in the order
@@ -79,36 +69,8 @@ public:
     std::function<void(const std::string&)> OnAdd;
 };
 
-class PhoneTest : public ::testing::Test {
+class PhoneTest : public SimSessionTest {
 protected:
-    PhoneTest() : Clock(1000)
-    {
-        Application()->SetMainThread();
-        Sim.Reset();
-        ResetSession();
-    }
-    ~PhoneTest() override
-    {
-        Sim.ClearFaults();
-        ResetSession();
-        Sim.Reset();
-    }
-    static void ResetSession()
-    {
-        TTapiApplication& App = *TapiApplication;
-        if (App.IsActive()) App.Shutdown();
-        App.Set_AutoShutdown(-1);
-        {
-            TListLock L(App.MessageStack, INFINITE);
-            App.MessageStack.Clear();
-        }
-        {
-            TListLock L(App.ReplyStack, INFINITE);
-            App.ReplyStack.Clear();
-        }
-        Application()->ProcessMessages();
-    }
-
     /// Selects the switch's phone and opens it, as owner unless Monitor.
     void OpenPhone(TTapiPhone& Phone, bool Monitor = false)
     {
@@ -116,15 +78,6 @@ protected:
         Phone.Set_DeviceName("Simulated Phone 1");
         Phone.Set_Active(true);
         ASSERT_TRUE(Phone.Get_Active());
-    }
-
-    /// Moves the clock on by Ms and runs the session's tick.
-    void Tick(uint32_t Ms)
-    {
-        Clock.Advance(Ms);
-        Application()->ProcessMessages();
-        TapiApplication->TimerEventProc();
-        Application()->ProcessMessages();
     }
 
     /// Injects a fault of Kind for Function, for every use until cleared.
@@ -173,9 +126,6 @@ protected:
         }
         return "";
     }
-
-    TTestClock Clock;
-    sim::TSimSwitch& Sim = sim::Switch();
 };
 
 /// Runs a suite in SyncMode and in asynchronous mode.

@@ -3,6 +3,8 @@
 // that waits (bounded, in real time) for what the event thread delivers.
 #pragma once
 
+#include "sim_session_test.h"
+
 #include "kxtapi/kxtapi.h"
 #include "kxtapi/sim.h"
 
@@ -180,19 +182,6 @@ public:
     std::function<void(TTapiRequest*)> OnReplyHook, OnTimeoutHook, OnTermHook;
 };
 
-/// Pumps the message loop until Done is true or Ms of real time have passed;
-/// the virtual clock is not moved.
-inline bool PumpUntil(const std::function<bool()>& Done, int Ms = 5000)
-{
-    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
-    for (;;) {
-        Application()->ProcessMessages();
-        if (Done()) return true;
-        if (std::chrono::steady_clock::now() > Deadline) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-}
-
 /// True when a reply to RequestID sits in the session's undispatched queue.
 inline bool ReplyQueued(uint32_t RequestID)
 {
@@ -214,44 +203,9 @@ inline bool WaitUntilQueued(uint32_t RequestID, int Ms = 5000)
 
 /// A fresh switch and an inactive session with default settings, under a
 /// test clock; the session is stopped again afterwards.
-class SessionTest : public ::testing::Test {
+class SessionTest : public SimSessionTest {
 protected:
-    explicit SessionTest(uint32_t StartTick = 1000) : Clock(StartTick)
-    {
-        Application()->SetMainThread();
-        Sim.Reset();
-        ResetSession();
-    }
-    ~SessionTest() override
-    {
-        ResetSession();
-        Sim.Reset();
-    }
-    static void ResetSession()
-    {
-        TTapiApplication& App = *TapiApplication;
-        App.OnInitialize = nullptr;
-        App.OnShutdown = nullptr;
-        App.OnLineCreate = App.OnLineRemove = nullptr;
-        App.OnPhoneCreate = App.OnPhoneRemove = nullptr;
-        App.SetLineRequestHandler(nullptr);
-        if (App.IsActive()) App.Shutdown();
-        App.Set_AutoShutdown(-1);
-        App.Set_AppName(TTapiApplication::DefaultApplName());
-        App.SoundFeedback = false;
-        {
-            TListLock L(App.MessageStack, INFINITE);
-            App.MessageStack.Clear();
-        }
-        {
-            TListLock L(App.ReplyStack, INFINITE);
-            App.ReplyStack.Clear();
-        }
-        Application()->ProcessMessages();
-    }
-
-    TTestClock Clock;
-    sim::TSimSwitch& Sim = sim::Switch();
+    explicit SessionTest(uint32_t StartTick = 1000) : SimSessionTest(StartTick) {}
 };
 
 } // namespace kxtapi::testing

@@ -59,10 +59,7 @@ SipTest::~SipTest()
 
 void SipTest::ResetSession()
 {
-    TTapiApplication& App = *TapiApplication;
-    if (App.IsActive()) App.Shutdown();
-    App.Set_AutoShutdown(-1);
-    Application()->ProcessMessages();
+    ResetTapiSession();
 }
 
 void SipTest::Configure(std::vector<TSipLineSpec>& Lines, bool SimulatedSwitch)

@@ -3,6 +3,8 @@
 // switch, and bounded waits on the line's events and on the far ends.
 #pragma once
 
+#include "message_pump.h"
+#include "sim_session_test.h"
 #include "sip_peers.h"
 
 #include "kxtapi/kxtapi.h"
@@ -16,20 +18,6 @@
 #include <vector>
 
 namespace kxtapi::testing {
-
-/// Pumps the message loop until Done is true or Ms of real time passed.
-inline bool PumpUntil(const std::function<bool()>& Done, int Ms = 5000)
-{
-    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(Ms);
-    for (;;) {
-        Application()->ProcessMessages();
-        if (Done()) return true;
-        if (std::chrono::steady_clock::now() > Deadline) return false;
-        // The event thread posts what the provider reports; a short nap
-        // between looks keeps this loop off the cores the peers need.
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
-    }
-}
 
 /// One SIP account of the configuration.
 struct TSipLineSpec {
