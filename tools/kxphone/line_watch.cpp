@@ -2,6 +2,8 @@
 
 #include <kxtapi/kxtapiutils.h>
 
+#include <utility>
+
 namespace kxphone {
 
 using namespace kxtapi;
@@ -82,6 +84,16 @@ TLineWatch::TLineWatch(TTapiLine& Line, TEventOutput& Output, TCallNumbers& Numb
     };
     Line.OnDeviceClose = [this](TObject*) { Emit(nullptr, "LINECLOSED"); };
     Line.OnDeviceRemove = [this](TObject*) { Emit(nullptr, "LINEREMOVED"); };
+    // Whether the line can be used at all: a modem unplugged or back, a SIP
+    // account registered or not. Ringing has its own event.
+    Line.OnDeviceState = [this](TObject*, uint32_t State, uint32_t, uint32_t) {
+        static constexpr std::pair<uint32_t, const char*> Shown[] = {
+            {LINEDEVSTATE_INSERVICE, "INSERVICE"},       {LINEDEVSTATE_OUTOFSERVICE, "OUTOFSERVICE"},
+            {LINEDEVSTATE_MAINTENANCE, "MAINTENANCE"},   {LINEDEVSTATE_CONNECTED, "LINECONNECTED"},
+            {LINEDEVSTATE_DISCONNECTED, "LINEDISCONNECTED"}};
+        for (const auto& [Bit, Name] : Shown)
+            if (State & Bit) Emit(nullptr, Name);
+    };
 }
 
 TLineWatch::~TLineWatch()
@@ -99,6 +111,7 @@ TLineWatch::~TLineWatch()
     L.OnTapiReply = nullptr;
     L.OnTapiTimeout = nullptr;
     L.OnDeviceClose = L.OnDeviceRemove = nullptr;
+    L.OnDeviceState = nullptr;
 }
 
 void TLineWatch::Emit(TTapiCall* Call, std::string Event, std::vector<TField> Fields)
