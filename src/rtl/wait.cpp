@@ -16,6 +16,12 @@ struct TWaitAccess {
     }
     static bool Take(TWaitableObject& O, TThreadState& T) noexcept { return O.TakeFor(T); }
     static std::vector<TWaiter*>& Waiters(TWaitableObject& O) noexcept { return O.FWaiters; }
+    /// A mutex that another thread owns now.
+    static bool HeldElsewhere(const TWaitableObject& O, const TThreadState& T) noexcept
+    {
+        const auto* M = dynamic_cast<const TMutexObject*>(&O);
+        return M != nullptr && M->FOwner != nullptr && M->FOwner != &T;
+    }
     static void Abandon(TMutexObject& M) noexcept
     {
         M.FOwner = nullptr;
@@ -148,6 +154,21 @@ uint32_t WaitCore(TWaitableObject* const* Objects, uint32_t Count, bool WaitAll,
             const uint32_t Now = GetTickCount();
             if (TickElapsed(Start, Timeout, Now)) return WAIT_TIMEOUT;
             if (IsTestClockDriver() && Timeout != INFINITE) {
+                // A mutex another thread holds is let go in that thread's
+                // real time, not at a virtual deadline: jumping the clock
+                // would move time on for a wait that takes microseconds, and
+                // fail it. Wait for it in real time instead (bounded by the
+                // time-out, read as real milliseconds).
+                bool Held = false;
+                for (uint32_t i = 0; i < Count && !Held; ++i) Held = TWaitAccess::HeldElsewhere(*Objects[i], Self);
+                if (Held) {
+                    Registration.Enter(false);
+                    if (Waiter.Cv.wait_until(Lock, RealDeadline) == std::cv_status::timeout) {
+                        if (TrySatisfy(Objects, Count, WaitAll, Self, Result)) return Result;
+                        return WAIT_TIMEOUT;
+                    }
+                    continue;
+                }
                 // Nobody else moves the clock for its driver: jump to the
                 // deadline and see what that brought.
                 Registration.Leave();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -67,6 +68,41 @@ TEST(TestClock, ListenerSatisfiesDriverWaitDuringTheJump)
     EXPECT_EQ(Seen.front(), 10u);
     Sleep(10);
     EXPECT_EQ(Seen.size(), 30u);   // removed listeners are not called
+}
+
+TEST(TestClock, DriverWaitsForAMutexAnotherThreadHoldsInRealTime)
+{
+    TTestClock Clock(1000);
+    TOwnedHandle Mutex(CreateMutex(false));
+    std::atomic<bool> Taken{false};
+    std::thread Holder([&] {
+        ASSERT_EQ(WaitForSingleObject(Mutex.Get(), 0), WAIT_OBJECT_0);
+        Taken = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        ReleaseMutex(Mutex.Get());
+    });
+    while (!Taken) std::this_thread::yield();
+    // Held for 30 ms of real time: the driver gets it without the virtual
+    // clock moving (it used to jump 1000 ms and fail the wait).
+    EXPECT_EQ(WaitForSingleObject(Mutex.Get(), 1000), WAIT_OBJECT_0);
+    EXPECT_EQ(GetTickCount(), 1000u);
+    ReleaseMutex(Mutex.Get());
+    Holder.join();
+
+    // A mutex that stays held times out after the time-out in real time.
+    std::atomic<bool> Done{false};
+    std::thread Keeper([&] {
+        ASSERT_EQ(WaitForSingleObject(Mutex.Get(), 0), WAIT_OBJECT_0);
+        Taken = false;
+        while (!Done) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ReleaseMutex(Mutex.Get());
+    });
+    while (Taken) std::this_thread::yield();
+    const auto Start = std::chrono::steady_clock::now();
+    EXPECT_EQ(WaitForSingleObject(Mutex.Get(), 50), WAIT_TIMEOUT);
+    EXPECT_GE(std::chrono::steady_clock::now() - Start, std::chrono::milliseconds(50));
+    Done = true;
+    Keeper.join();
 }
 
 TEST(TestClock, ListenersRunInOrderAndMayRemoveThemselves)
