@@ -143,6 +143,7 @@ TEST_F(TelephonyConfigTest, BadFilesFailTheStartNamingFileAndKey)
     const TCase Cases[] = {
         {R"({"simulated_switch": "yes"})", "configuration text: simulated_switch: must be true or false"},
         {"[1, 2]", "configuration text: must hold a JSON object"},
+        {R"({"simulated_switch": 1e999})", "configuration text: malformed JSON: a number is out of range"},
         {"{\n  \"simulated_switch\": true,\n  oops\n}", "configuration text: malformed JSON at line 3, column 3"},
         {R"({"sip": []})", "configuration text: sip: must be an object"},
         {R"({"sip": {"accounts": {}}})", "configuration text: sip.accounts: must be a list"},

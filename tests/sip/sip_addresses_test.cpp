@@ -59,6 +59,8 @@ TEST(SipUri, DestinationsBecomeUris)
         {"123@", "sip:123@example.org"},
         {"bob", "sip:bob@example.org"},
         {"bob.smith", "sip:bob.smith@example.org"},
+        // A '?' would start the URI's headers.
+        {"5080?Replace", "sip:5080%3FReplace@example.org"},
     };
     for (const auto& c : Cases) EXPECT_EQ(DestinationUri(c.Dest, "example.org").value_or("-"), c.Uri) << c.Dest;
     for (const char* Bad : {"", "   ", "+", "a b", "bob:x", ",123", "sip:bad uri"})

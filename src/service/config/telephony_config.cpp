@@ -36,6 +36,9 @@ TTelephonyConfig ParseTelephonyConfig(const std::string& Text)
         j = nlohmann::json::parse(Text);
     } catch (const nlohmann::json::parse_error& e) {
         throw TConfigError("", "malformed JSON at " + Position(Text, e.byte));
+    } catch (const nlohmann::json::exception&) {
+        // A number too large for a double: the reader says where no more.
+        throw TConfigError("", "malformed JSON: a number is out of range");
     }
     if (!j.is_object()) throw TConfigError("", "must hold a JSON object");
     TConfigNode Root(j, "");

@@ -287,7 +287,11 @@ std::optional<std::string> DestinationUri(std::string_view Dest, std::string_vie
         if (!std::strchr("0123456789+*#()-. ,WwPpTt@$!;", c)) Dialable = false;
     if (!Dialable) {
         if (!IsSipUser(Dest)) return std::nullopt;
-        return "sip:" + std::string(Dest) + "@" + std::string(Domain);
+        // '?' may stand in a user part, but a URI reader takes the first one
+        // for the start of the URI's headers: it goes escaped.
+        std::string User;
+        for (char c : Dest) User += c == '?' ? std::string("%3F") : std::string(1, c);
+        return "sip:" + User + "@" + std::string(Domain);
     }
     std::string Number;
     for (char c : Dest) {
