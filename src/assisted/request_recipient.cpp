@@ -134,9 +134,9 @@ void RegisterAssistedClasses()
 
 namespace {
 
-struct TRegisterAtLoad {
-    TRegisterAtLoad() { RegisterAssistedClasses(); }
-} gRegisterAtLoad;
+struct TRegisterAssistedAtLoad {
+    TRegisterAssistedAtLoad() { RegisterAssistedClasses(); }
+} gRegisterAssistedAtLoad;
 
 } // namespace
 

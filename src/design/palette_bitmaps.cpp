@@ -10,8 +10,6 @@
 namespace kxtapi {
 namespace {
 
-constexpr int Size = PaletteBitmapSize;
-
 // Drawing primitives; coordinates are inclusive.
 void Fill(TCanvas& C, int X0, int Y0, int X1, int Y1, TColor Color)
 {
@@ -59,8 +57,8 @@ void Disc(TCanvas& C, int X0, int Y0, int X1, int Y1, TColor Color)
 
 void Ground(TCanvas& C)
 {
-    C.SetSize(Size, Size);
-    Fill(C, 0, 0, Size - 1, Size - 1, clSilver);
+    C.SetSize(PaletteBitmapSize, PaletteBitmapSize);
+    Fill(C, 0, 0, PaletteBitmapSize - 1, PaletteBitmapSize - 1, clSilver);
 }
 
 // A wall socket with a telephone cord leaving it.

@@ -34,9 +34,9 @@ void RegisterLineComponents()
 
 namespace {
 
-struct TRegisterAtLoad {
-    TRegisterAtLoad() { RegisterLineComponents(); }
-} gRegisterAtLoad;
+struct TRegisterLineComponentsAtLoad {
+    TRegisterLineComponentsAtLoad() { RegisterLineComponents(); }
+} gRegisterLineComponentsAtLoad;
 
 } // namespace
 

@@ -138,9 +138,9 @@ void RegisterLineClasses()
 
 namespace {
 
-struct TRegisterAtLoad {
-    TRegisterAtLoad() { RegisterLineClasses(); }
-} gRegisterAtLoad;
+struct TRegisterClassesAtLoad {
+    TRegisterClassesAtLoad() { RegisterLineClasses(); }
+} gRegisterClassesAtLoad;
 
 } // namespace
 

@@ -45,9 +45,9 @@ void RegisterPhoneComponents()
 
 namespace {
 
-struct TRegisterAtLoad {
-    TRegisterAtLoad() { RegisterPhoneComponents(); }
-} gRegisterAtLoad;
+struct TRegisterPhoneAtLoad {
+    TRegisterPhoneAtLoad() { RegisterPhoneComponents(); }
+} gRegisterPhoneAtLoad;
 
 } // namespace
 

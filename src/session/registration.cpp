@@ -60,9 +60,9 @@ void RegisterSessionClasses()
 
 namespace {
 
-struct TRegisterAtLoad {
-    TRegisterAtLoad() { RegisterSessionClasses(); }
-} gRegisterAtLoad;
+struct TRegisterSessionAtLoad {
+    TRegisterSessionAtLoad() { RegisterSessionClasses(); }
+} gRegisterSessionAtLoad;
 
 } // namespace
 

@@ -52,15 +52,6 @@ const char* ScriptedSwitch = R"({
     {"after": 300, "offer": {"line": 0, "withheld": true}},
     {"after": 50, "hangUp": true}]}})";
 
-std::vector<nlohmann::json> Records(const std::string& Out)
-{
-    std::vector<nlohmann::json> r;
-    std::istringstream In(Out);
-    for (std::string Line; std::getline(In, Line);)
-        r.push_back(nlohmann::json::parse(Line, nullptr, false));
-    return r;
-}
-
 /// The calls of a whole round: a named caller's call seen from its offer to
 /// its end and dropped, then the withheld caller's call seen to its end;
 /// {0, 0} until the output holds one.

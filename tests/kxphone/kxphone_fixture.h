@@ -4,6 +4,7 @@
 #include "process.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <unistd.h>
 
@@ -45,6 +46,18 @@ inline std::vector<std::string> LinesWith(const std::vector<std::string>& Lines,
     for (const std::string& l : Lines)
         if (l.find(Text) != std::string::npos) r.push_back(l);
     return r;
+}
+
+/// The records of monitor --json output, one JSON object a line.
+inline std::vector<nlohmann::json> Records(const std::string& Out)
+{
+    std::vector<nlohmann::json> R;
+    for (size_t s = 0, e; s < Out.size(); s = e + 1) {
+        e = Out.find('\n', s);
+        if (e == std::string::npos) e = Out.size();
+        if (e > s) R.push_back(nlohmann::json::parse(Out.substr(s, e - s), nullptr, false));
+    }
+    return R;
 }
 
 }  // namespace kxtapi::testing

@@ -30,18 +30,6 @@ private:
     TTempFile FFile;
 };
 
-/// The records of monitor --json output, one JSON object a line.
-std::vector<nlohmann::json> Records(const std::string& Out)
-{
-    std::vector<nlohmann::json> R;
-    for (size_t s = 0, e; s < Out.size(); s = e + 1) {
-        e = Out.find('\n', s);
-        if (e == std::string::npos) e = Out.size();
-        if (e > s) R.push_back(nlohmann::json::parse(Out.substr(s, e - s), nullptr, false));
-    }
-    return R;
-}
-
 const nlohmann::json* Find(const std::vector<nlohmann::json>& All, const std::string& Event)
 {
     for (const nlohmann::json& j : All)

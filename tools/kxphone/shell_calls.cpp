@@ -10,24 +10,15 @@ namespace kxphone {
 
 using namespace kxtapi;
 
-namespace {
-
-std::string Cp(const std::string& Utf8Text)
-{
-    return Utf8ToCp1252(Utf8Text);
-}
-
-} // namespace
-
 void TShell::CmdDial(const std::vector<std::string>& A)
 {
     if (A.size() == 2) {
         if (A[0][0] != '#') throw EShellError{"usage: dial [#CALL] NUMBER"};
         TTapiCall* Call = CallArg(A[0]);
-        Call->Dial(Cp(A[1]));
+        Call->Dial(Utf8ToCp1252(A[1]));
         return;
     }
-    TTapiCall* Call = Current().MakeCall(Cp(A[0]));
+    TTapiCall* Call = Current().MakeCall(Utf8ToCp1252(A[0]));
     if (Call == nullptr) throw EShellError{"the call ended before it was made"};
     Say("call #" + std::to_string(Number(Call)) + " to " + A[0]);
 }
@@ -54,7 +45,7 @@ void TShell::CmdUnhold(const std::vector<std::string>& A)
 
 void TShell::CmdTransfer(const std::vector<std::string>& A)
 {
-    CallArg(A[0])->BlindTransfer(Cp(A[1]));
+    CallArg(A[0])->BlindTransfer(Utf8ToCp1252(A[1]));
 }
 
 void TShell::CmdConsult(const std::vector<std::string>& A)
@@ -110,25 +101,25 @@ void TShell::CmdPark(const std::vector<std::string>& A)
 {
     TTapiCall* Call = CallArg(A[0]);
     const int n = Number(Call);
-    const std::string Where = Call->Park(A.size() > 1 ? Cp(A[1]) : std::string());
+    const std::string Where = Call->Park(A.size() > 1 ? Utf8ToCp1252(A[1]) : std::string());
     Say("#" + std::to_string(n) + " parked at " + Utf8(Where));
 }
 
 void TShell::CmdUnpark(const std::vector<std::string>& A)
 {
-    TTapiCall* Call = Current().Unpark(0, Cp(A[0]));
+    TTapiCall* Call = Current().Unpark(0, Utf8ToCp1252(A[0]));
     if (Call == nullptr) throw EShellError{"nothing came back from " + A[0]};
     Say("call #" + std::to_string(Number(Call)) + " from " + A[0]);
 }
 
 void TShell::CmdRedirect(const std::vector<std::string>& A)
 {
-    CallArg(A[0])->Redirect(Cp(A[1]));
+    CallArg(A[0])->Redirect(Utf8ToCp1252(A[1]));
 }
 
 void TShell::CmdSend(const std::vector<std::string>& A)
 {
-    CallArg(A[0])->GenerateDigits(Cp(A[1]), 0);
+    CallArg(A[0])->GenerateDigits(Utf8ToCp1252(A[1]), 0);
 }
 
 void TShell::CmdGather(const std::vector<std::string>& A)
@@ -141,7 +132,7 @@ void TShell::CmdGather(const std::vector<std::string>& A)
     TTapiCallGatherDigits* g = Call->Get_GatherDigits();
     if (g->Get_Active()) throw EShellError{"a gathering runs on that call already"};
     g->Set_NumDigits(static_cast<uint32_t>(std::stoi(Count)));
-    g->Set_TerminationDigits(A.size() > 2 ? Cp(A[2]) : std::string());
+    g->Set_TerminationDigits(A.size() > 2 ? Utf8ToCp1252(A[2]) : std::string());
     g->Set_Active(true);
 }
 

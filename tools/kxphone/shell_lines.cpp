@@ -19,11 +19,6 @@ namespace {
 // "wait" remembers this many records at most.
 constexpr size_t RecordsKept = 10000;
 
-std::string Cp(const std::string& Utf8Text)
-{
-    return Utf8ToCp1252(Utf8Text);
-}
-
 bool ParseCount(const std::string& Text, uint32_t& Out)
 {
     if (Text.empty() || Text.size() > 9) return false;
@@ -60,7 +55,7 @@ TTapiLine& TShell::Current() const
 
 TShell::TOpenLine* TShell::FindOpen(const std::string& Spec)
 {
-    const int32_t ID = FindLineDevice(Cp(Spec));
+    const int32_t ID = FindLineDevice(Utf8ToCp1252(Spec));
     for (TOpenLine& l : FLines)
         if (l.Line->Get_DeviceID() == ID) return &l;
     return nullptr;
@@ -164,7 +159,7 @@ void TShell::CmdOpen(const std::vector<std::string>& A)
     l.Watch = std::make_unique<TLineWatch>(*l.Line, FOutput, FNumbers);
     l.Watch->MonitorDigits = true;
     l.Watch->OnRecord = [this](const TEventRecord& R, TTapiCall*) { Remember(R); };
-    OpenLine(*l.Line, Cp(A[0]));
+    OpenLine(*l.Line, Utf8ToCp1252(A[0]));
     TTapiLine& Line = *l.Line;
     FLines.push_back(std::move(l));
     FCurrent = FLines.size() - 1;

@@ -19,13 +19,6 @@ constexpr uint32_t AllAddressStates = 0x000001FF;
 constexpr uint32_t AllPartyIDFlags = 0x7F;
 constexpr uint32_t HeldPending = LINECALLSTATE_ONHOLDPENDCONF | LINECALLSTATE_ONHOLDPENDTRANSFER;
 
-bool SameClass(const std::string& a, const char* b)
-{
-    return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == y;
-           });
-}
-
 void PutDword(TDeviceIDData& ID, uint32_t v)
 {
     ID.Format = STRINGFORMAT_BINARY;

@@ -17,13 +17,6 @@ constexpr uint32_t GainStates[3] = {PHONESTATE_HANDSETGAIN, PHONESTATE_SPEAKERGA
 constexpr uint32_t VolumeStates[3] = {PHONESTATE_HANDSETVOLUME, PHONESTATE_SPEAKERVOLUME, PHONESTATE_HEADSETVOLUME};
 constexpr uint32_t Devs[3] = {PHONEHOOKSWITCHDEV_HANDSET, PHONEHOOKSWITCHDEV_SPEAKER, PHONEHOOKSWITCHDEV_HEADSET};
 
-bool SameClass(const std::string& a, const char* b)
-{
-    return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == y;
-           });
-}
-
 bool SingleBit(uint32_t v) { return v && !(v & (v - 1)); }
 
 uint32_t Features(const kxtapi::sim::TSimPhoneConfig& c)

@@ -41,6 +41,13 @@ std::string Digits(const std::string& Address)
     return d;
 }
 
+bool SameClass(const std::string& a, const char* b)
+{
+    return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == y;
+           });
+}
+
 // --- Time -------------------------------------------------------------------
 
 void TSimWorld::Defer(std::function<void()> Action)

@@ -285,4 +285,7 @@ TSimWorld& World();
 /// Digits of an address (formatting dropped) for comparisons.
 std::string Digits(const std::string& Address);
 
+/// Whether a device class name is b (lower case), ignoring a's case.
+bool SameClass(const std::string& a, const char* b);
+
 }  // namespace kxtapi::service::simulated

@@ -18,13 +18,6 @@ namespace kxtapi::service::sip {
 
 namespace {
 
-constexpr const char* AllowHeader = "Allow: INVITE, ACK, BYE, CANCEL, OPTIONS, REFER, NOTIFY, INFO\r\n";
-
-std::string Text(const struct pl& p)
-{
-    return std::string(p.p ? p.p : "", p.l);
-}
-
 bool HasSdp(const struct sip_msg* Msg)
 {
     return Msg && Msg->mb && mbuf_get_left(Msg->mb) > 0 && msg_ctype_cmp(&Msg->ctyp, "application", "sdp");

@@ -12,12 +12,6 @@ namespace kxtapi::service::sip {
 namespace {
 
 constexpr uint32_t TickMs = 20;
-constexpr const char* AllowHeader = "Allow: INVITE, ACK, BYE, CANCEL, OPTIONS, REFER, NOTIFY, INFO\r\n";
-
-std::string Text(const struct pl& p)
-{
-    return std::string(p.p ? p.p : "", p.l);
-}
 
 }  // namespace
 
