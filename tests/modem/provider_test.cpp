@@ -15,7 +15,36 @@ using namespace kxtapi::testing;
 
 namespace {
 
-class ModemLine : public ModemTest {};
+// Parameters of an outgoing call of the given media mode.
+LINECALLPARAMS CallParams(DWORD MediaMode)
+{
+    LINECALLPARAMS p{};
+    p.dwTotalSize = sizeof p;
+    p.dwBearerMode = LINEBEARERMODE_VOICE;
+    p.dwMediaMode = MediaMode;
+    return p;
+}
+
+class ModemLine : public ModemTest {
+protected:
+    // A voice call to 5551212 that the modem connects at once.
+    HCALL ConnectedVoiceCall()
+    {
+        Modem.On("ATD5551212;", {"VCON"});
+        LINECALLPARAMS p = CallParams(LINEMEDIAMODE_INTERACTIVEVOICE);
+        HCALL Call = 0;
+        EXPECT_EQ(App.Reply(lineMakeCallA(Line, &Call, "5551212", 0, &p)), 0u);
+        App.WaitState(LINECALLSTATE_CONNECTED);
+        return Call;
+    }
+    // Drops a call, waits until it is idle and frees it.
+    void DropAndFree(HCALL Call)
+    {
+        EXPECT_EQ(App.Reply(lineDrop(Call, nullptr, 0)), 0u);
+        App.WaitState(LINECALLSTATE_IDLE);
+        lineDeallocateCall(Call);
+    }
+};
 
 struct TDevCaps {
     std::vector<uint8_t> Bytes = std::vector<uint8_t>(4096);
@@ -230,10 +259,7 @@ TEST_F(ModemLine, OutgoingDataCallConnectsAndHandsItsPort)
 {
     OpenInService();
     Modem.On("ATD5551212", {"CARRIER 33600", "PROTOCOL: LAPM", "CONNECT 33600/ARQ"}, 50);
-    LINECALLPARAMS p{};
-    p.dwTotalSize = sizeof p;
-    p.dwBearerMode = LINEBEARERMODE_VOICE;
-    p.dwMediaMode = LINEMEDIAMODE_DATAMODEM;
+    LINECALLPARAMS p = CallParams(LINEMEDIAMODE_DATAMODEM);
     HCALL Call = 0;
     uint32_t r = lineMakeCallA(Line, &Call, "555-1212", 0, &p);
     ASSERT_GT(r, 0u);
@@ -282,10 +308,7 @@ TEST_F(ModemLine, OutgoingCallsThatFail)
         {"NO ANSWER", LINEDISCONNECTMODE_NOANSWER}, {"NO CARRIER", LINEDISCONNECTMODE_NOANSWER},
         {"ERROR", LINEDISCONNECTMODE_UNAVAIL},
     };
-    LINECALLPARAMS p{};
-    p.dwTotalSize = sizeof p;
-    p.dwBearerMode = LINEBEARERMODE_VOICE;
-    p.dwMediaMode = LINEMEDIAMODE_DATAMODEM;
+    LINECALLPARAMS p = CallParams(LINEMEDIAMODE_DATAMODEM);
     for (const TCase& c : Cases) {
         Modem.On("ATD123", {c.Result}, 20);
         HCALL Call = 0;
@@ -309,10 +332,7 @@ TEST_F(ModemLine, VoiceCallDialledWithSemicolonConnectsOnVcon)
 {
     OpenInService();
     Modem.On("ATD5551212;", {"OK"});
-    LINECALLPARAMS p{};
-    p.dwTotalSize = sizeof p;
-    p.dwBearerMode = LINEBEARERMODE_VOICE;
-    p.dwMediaMode = LINEMEDIAMODE_INTERACTIVEVOICE;
+    LINECALLPARAMS p = CallParams(LINEMEDIAMODE_INTERACTIVEVOICE);
     HCALL Call = 0;
     uint32_t r = lineMakeCallA(Line, &Call, "5551212", 0, &p);
     EXPECT_EQ(App.Reply(r), 0u);
@@ -332,55 +352,33 @@ TEST_F(ModemLine, VoiceCallDialledWithSemicolonConnectsOnVcon)
 TEST_F(ModemLine, UnpluggedMidCallAndPluggedBack)
 {
     OpenInService();
-    Modem.On("ATD5551212;", {"VCON"});
-    LINECALLPARAMS p{};
-    p.dwTotalSize = sizeof p;
-    p.dwBearerMode = LINEBEARERMODE_VOICE;
-    p.dwMediaMode = LINEMEDIAMODE_INTERACTIVEVOICE;
-    HCALL Call = 0;
-    EXPECT_EQ(App.Reply(lineMakeCallA(Line, &Call, "5551212", 0, &p)), 0u);
-    App.WaitState(LINECALLSTATE_CONNECTED);
+    HCALL Call = ConnectedVoiceCall();
     Modem.Vanish();
     LINEMESSAGE d = App.WaitState(LINECALLSTATE_DISCONNECTED);
     EXPECT_EQ(d.dwParam2, DWORD(LINEDISCONNECTMODE_UNAVAIL));
     App.WaitDevState(LINEDEVSTATE_OUTOFSERVICE);
     EXPECT_FALSE(DevStatusFlags(Line) & LINEDEVSTATUSFLAGS_INSERVICE);
+    LINECALLPARAMS p = CallParams(LINEMEDIAMODE_INTERACTIVEVOICE);
     HCALL Other = 0;
     EXPECT_EQ(lineMakeCallA(Line, &Other, "5551212", 0, &p), LINEERR_RESOURCEUNAVAIL);
-    EXPECT_EQ(App.Reply(lineDrop(Call, nullptr, 0)), 0u);
-    App.WaitState(LINECALLSTATE_IDLE);
-    lineDeallocateCall(Call);
+    DropAndFree(Call);
 
     Modem.PlugBack();
-    Modem.On("ATD5551212;", {"VCON"});
     App.WaitDevState(LINEDEVSTATE_INSERVICE);
-    EXPECT_EQ(App.Reply(lineMakeCallA(Line, &Call, "5551212", 0, &p)), 0u);
-    App.WaitState(LINECALLSTATE_CONNECTED);
-    EXPECT_EQ(App.Reply(lineDrop(Call, nullptr, 0)), 0u);
-    App.WaitState(LINECALLSTATE_IDLE);
-    lineDeallocateCall(Call);
+    DropAndFree(ConnectedVoiceCall());
 }
 
 TEST_F(ModemLine, ModemThatStopsAnsweringMidCall)
 {
     OpenInService();
-    Modem.On("ATD5551212;", {"VCON"});
-    LINECALLPARAMS p{};
-    p.dwTotalSize = sizeof p;
-    p.dwBearerMode = LINEBEARERMODE_VOICE;
-    p.dwMediaMode = LINEMEDIAMODE_INTERACTIVEVOICE;
-    HCALL Call = 0;
-    EXPECT_EQ(App.Reply(lineMakeCallA(Line, &Call, "5551212", 0, &p)), 0u);
-    App.WaitState(LINECALLSTATE_CONNECTED);
+    HCALL Call = ConnectedVoiceCall();
     Modem.SetSilent(true);
     // Hanging up gets no answer: the drop fails, the modem is given up.
     uint32_t r = lineDrop(Call, nullptr, 0);
     EXPECT_EQ(App.Reply(r), LINEERR_OPERATIONFAILED);
     App.WaitDevState(LINEDEVSTATE_OUTOFSERVICE);
     App.WaitState(LINECALLSTATE_DISCONNECTED);
-    EXPECT_EQ(App.Reply(lineDrop(Call, nullptr, 0)), 0u);
-    App.WaitState(LINECALLSTATE_IDLE);
-    lineDeallocateCall(Call);
+    DropAndFree(Call);
     Modem.SetSilent(false);
     App.WaitDevState(LINEDEVSTATE_INSERVICE);
 }
@@ -409,10 +407,7 @@ TEST_F(IdleModem, DataModemFoundSilentByItsKeepAliveAndBackAgain)
     Modem.SetSilent(false);
     EXPECT_EQ(App.WaitDevState(LINEDEVSTATE_INSERVICE).dwMessageID, LINE_LINEDEVSTATE);
     // A voice call is refused by a modem without voice.
-    LINECALLPARAMS p{};
-    p.dwTotalSize = sizeof p;
-    p.dwBearerMode = LINEBEARERMODE_VOICE;
-    p.dwMediaMode = LINEMEDIAMODE_INTERACTIVEVOICE;
+    LINECALLPARAMS p = CallParams(LINEMEDIAMODE_INTERACTIVEVOICE);
     HCALL Call = 0;
     EXPECT_EQ(lineMakeCallA(Line, &Call, "123", 0, &p), LINEERR_INVALMEDIAMODE);
 }
@@ -442,10 +437,7 @@ TEST_F(MissingModem, OutOfServiceUntilItAppearsAndAnswersItsInit)
     EXPECT_TRUE(Eventually([&] {
         return Caps(App.App, static_cast<DWORD>(Device)).SwitchInfo().rfind("cannot open " + Modem.Port(), 0) == 0;
     })) << Caps(App.App, static_cast<DWORD>(Device)).SwitchInfo();
-    LINECALLPARAMS p{};
-    p.dwTotalSize = sizeof p;
-    p.dwBearerMode = LINEBEARERMODE_VOICE;
-    p.dwMediaMode = LINEMEDIAMODE_DATAMODEM;
+    LINECALLPARAMS p = CallParams(LINEMEDIAMODE_DATAMODEM);
     HCALL Call = 0;
     EXPECT_EQ(lineMakeCallA(Line, &Call, "123", 0, &p), LINEERR_RESOURCEUNAVAIL);
 
